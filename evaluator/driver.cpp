@@ -1,0 +1,196 @@
+#include "evaluator/driver.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "evaluator/keywords.h"
+#include "evaluator/number_text.h"
+#include "evaluator/reducer.h"
+#include "evaluator/token.h"
+#include "evaluator/tstack.h"
+#include "evaluator/upper_case.h"
+#include "interface/error_text.h"
+
+namespace evaluator {
+
+namespace {
+
+using interface::error_code::kMath;
+using interface::error_code::kMemory;
+using interface::error_code::kSyntax;
+
+// The scanner works on single bytes, trail bytes included: a trail byte
+// that equals "[" ends a word in the middle of its character.
+enum class ByteClass : std::uint8_t { kWord, kEnd, kBlank, kOperator, kNumber };
+
+struct OperatorInfo {
+  double rank;
+  int depthChange;
+};
+
+constexpr std::array<ByteClass, 256> MakeByteClasses() {
+  std::array<ByteClass, 256> classes{};
+  classes['\0'] = ByteClass::kEnd;
+  classes[' '] = ByteClass::kBlank;
+  for (const char b : std::string_view("+-*^/(){}[]")) classes[static_cast<std::uint8_t>(b)] = ByteClass::kOperator;
+  for (char b = '0'; b <= '9'; ++b) classes[static_cast<std::uint8_t>(b)] = ByteClass::kNumber;
+  classes['.'] = ByteClass::kNumber;
+  return classes;
+}
+constexpr std::array<ByteClass, 256> kByteClasses = MakeByteClasses();
+
+ByteClass ClassOf(char b) noexcept { return kByteClasses[static_cast<std::uint8_t>(b)]; }
+
+constexpr OperatorInfo OperatorOf(char b) noexcept {
+  switch (b) {
+    case '(': case '[': case '{': return {rank::kOpenBracket, +1};
+    case ')': case ']': case '}': return {rank::kCloseBracket, -1};
+    case '*': case '/': return {rank::kMultiplicative, 0};
+    case '^': return {rank::kPower, 0};
+    default: return {rank::kAdditive, 0};  // + -
+  }
+}
+
+struct Scan {
+  explicit Scan(std::int32_t& code) noexcept : errorCode(code) {}
+  TStack stack;
+  std::int32_t& errorCode;
+  int bracketDepth = 0;
+};
+
+// from_chars reports both overflow and underflow as out of range; a literal
+// whose integer part is all zeros can only have underflowed.
+bool IntegerPartIsZero(std::string_view digits) noexcept {
+  for (const char b : digits) {
+    if (b == '.') break;
+    if (b != '0') return false;
+  }
+  return true;
+}
+
+// The nearest double to a literal of digits and at most one "." (either side
+// may be empty), whatever the host's locale. Sets Math above the largest
+// double, as an operation overflowing there would.
+double ConvertDigits(std::string_view digits, std::int32_t& errorCode) noexcept {
+  if (digits == ".") return 0;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    if (IntegerPartIsZero(digits)) return 0;
+    errorCode = kMath;
+    return 0;
+  }
+  (void)end;  // the literal is checked already: it converts whole
+  return value;
+}
+
+double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcept {
+  if (literal.find(',') == std::string_view::npos) return ConvertDigits(literal, errorCode);
+  char inlineBuffer[128];
+  std::unique_ptr<char[]> heapBuffer;
+  char* buffer = inlineBuffer;
+  if (literal.size() > sizeof inlineBuffer) {
+    heapBuffer.reset(new (std::nothrow) char[literal.size()]);
+    if (!heapBuffer) {
+      errorCode = kMemory;
+      return 0;
+    }
+    buffer = heapBuffer.get();
+  }
+  std::size_t length = 0;
+  for (const char b : literal)
+    if (b != ',') buffer[length++] = b;
+  return ConvertDigits({buffer, length}, errorCode);
+}
+
+// <literal> = { digit | "." | "," }
+const char* ScanNumber(Scan& scan, const char* p) noexcept {
+  const char* start = p;
+  while (ClassOf(*p) == ByteClass::kNumber || *p == ',') ++p;
+  const std::string_view literal(start, static_cast<std::size_t>(p - start));
+  // A literal holds no blank or sign, so the plain-number test sees it whole.
+  const bool accepted = IsNumberText(literal);
+  if (!accepted) {
+    scan.errorCode = kSyntax;
+    return p;
+  }
+  const double value = ConvertLiteral(literal, scan.errorCode);
+  scan.stack.Insert(-1, kNumberCode, value);
+  Reduce(scan.stack, scan.errorCode);
+  return p;
+}
+
+// <word> = any run of bytes up to an operator, a digit, "." or a blank.
+const char* ScanWord(Scan& scan, const char* p) noexcept {
+  const char* start = p;
+  while (ClassOf(*p) == ByteClass::kWord) ++p;
+  const auto length = static_cast<std::size_t>(p - start);
+  const Keyword* keyword = nullptr;
+  if (length <= kLongestKeyword) {
+    char upper[kLongestKeyword];
+    std::memcpy(upper, start, length);
+    UpperCaseWord(upper, length);
+    keyword = LookUpKeyword({upper, length});
+  }
+  if (keyword == nullptr) {
+    scan.errorCode = kSyntax;
+    return p;
+  }
+  // Keyword tokens wait for the next reduction.
+  scan.stack.Insert(-1, keyword->code, keyword->value);
+  if (keyword->thenPi) scan.stack.Insert(-1, kNumberCode, kPi);
+  return p;
+}
+
+const char* ScanOperator(Scan& scan, const char* p) noexcept {
+  const OperatorInfo op = OperatorOf(*p);
+  scan.stack.Insert(-1, static_cast<std::uint8_t>(*p), op.rank);
+  scan.bracketDepth += op.depthChange;
+  Reduce(scan.stack, scan.errorCode);
+  return p + 1;
+}
+
+}  // namespace
+
+double EvaluateExpression(const char* text, interface::CallState& state) noexcept {
+  Scan scan(state.ErrorCode);
+  const char* p = text;
+  while (*p == ' ') ++p;
+  if (*p == '\0') {
+    state.ErrorCode = kSyntax;
+    interface::SetErrorText(state);
+    return 0;
+  }
+  state.ErrorCode = interface::error_code::kNone;
+
+  // An error ends scanning before the next token; the token that raised it
+  // is finished first.
+  while (*p != '\0' && state.ErrorCode == 0) {
+    switch (ClassOf(*p)) {
+      case ByteClass::kBlank: ++p; continue;
+      case ByteClass::kOperator: p = ScanOperator(scan, p); break;
+      case ByteClass::kNumber: p = ScanNumber(scan, p); break;
+      case ByteClass::kWord: p = ScanWord(scan, p); break;
+      case ByteClass::kEnd: break;
+    }
+    if (scan.stack.Status != 0) state.ErrorCode = interface::error_code::kStack;
+  }
+
+  // The end token is pushed and reduced even after an error; a full stack
+  // refuses it like any other token.
+  scan.stack.Insert(-1, kEndCode, rank::kEnd);
+  const double value = Reduce(scan.stack, state.ErrorCode);
+  if (state.ErrorCode == 0) {
+    if (scan.bracketDepth != 0)
+      state.ErrorCode = interface::error_code::kBracket;
+    else if (scan.stack.Count != 0)
+      state.ErrorCode = kSyntax;
+  }
+  interface::SetErrorText(state);
+  return value;
+}
+
+}  // namespace evaluator

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace evaluator {
+
+// A bounded stack of tokens in two parallel arrays. Entry 0 is the bottom.
+// The arrays are members, so a stack costs no allocation; their contents
+// beyond Count are never read.
+class TStack {
+ public:
+  static constexpr std::int32_t Capacity = 256;
+
+  std::int32_t Count = 0;
+  // 0 normally, 1 once an insertion found the stack full, -1 once a removal
+  // found it empty. Never reset.
+  std::int32_t Status = 0;
+  std::uint8_t Codes[Capacity];
+  double Values[Capacity];
+
+  TStack() noexcept {}
+  TStack(const TStack&) = delete;
+  TStack& operator=(const TStack&) = delete;
+
+  // A negative position means on top. Returns the new count.
+  std::int32_t Insert(std::int32_t position, std::uint8_t code, double value) noexcept;
+  // A negative position, or one not below Count, means the top.
+  std::int32_t Remove(std::int32_t position) noexcept;
+};
+
+}  // namespace evaluator

@@ -1,0 +1,106 @@
+#include "interface/call.h"
+
+#include <cstring>
+
+#include "evaluator/driver.h"
+#include "evaluator/normalize.h"
+#include "evaluator/number_text.h"
+#include "interface/error_text.h"
+#include "interface/fp_scope.h"
+#include "interface/result_text.h"
+#include "interface/tastring.h"
+#include "presentation/pattern.h"
+#include "presentation/round.h"
+
+namespace interface {
+
+namespace {
+
+// Expressions shorter than this are copied to the C stack; longer ones to a
+// TAstring on the heap.
+constexpr std::size_t kInlineCopySize = 512;
+
+// The caller's text is never written: this works on the working copy.
+double EvaluateWorkingCopy(CallState& state, char* text) noexcept {
+  evaluator::ToHalfWidth(text);
+  if (char* equals = std::strchr(text, '=')) *equals = '\0';
+  double value = evaluator::EvaluateExpression(text, state);
+  if (state.ErrorCode == error_code::kNone && IsNumericFormatText(state.FormatText))
+    value = presentation::RoundByFormat(state.FormatText, value);
+  return value;
+}
+
+double Evaluate(CallState& state, const char* expression) noexcept {
+  if (expression == nullptr) expression = "";
+  const std::size_t length = std::strlen(expression);
+  if (length < kInlineCopySize) {
+    char copy[kInlineCopySize];
+    std::memcpy(copy, expression, length + 1);
+    return EvaluateWorkingCopy(state, copy);
+  }
+  TAstring copy;
+  copy.Assign(expression);
+  if (copy.Failed()) {
+    state.ErrorCode = error_code::kMemory;
+    SetErrorText(state);
+    return 0;
+  }
+  return EvaluateWorkingCopy(state, copy.Text());
+}
+
+bool IsBlankOrControl(char byte) noexcept {
+  const auto b = static_cast<unsigned char>(byte);
+  return b >= 0x01 && b <= 0x20;
+}
+
+}  // namespace
+
+bool IsNumericFormatText(const char* formatText) noexcept {
+  const char* p = formatText;
+  while (IsBlankOrControl(*p)) ++p;
+  if (*p == '\0') return true;  // empty or blank
+  return evaluator::IsNumberText(formatText);
+}
+
+double EvaluateToValue(CallState& state, const char* expression) noexcept {
+  FloatingPointScope scope;
+  double value = Evaluate(state, expression);
+  SettleBeforeRestore(value);
+  return value;
+}
+
+const char* EvaluateToText(CallState& state, const char* expression) noexcept {
+  FloatingPointScope scope;
+  double value = Evaluate(state, expression);
+  if (state.ErrorCode != error_code::kNone) return state.OutputText;
+  if (IsNumericFormatText(state.FormatText)) {
+    WriteResultText(state.OutputText, value);
+  } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value,
+                                            presentation::LoadedLocaleSettings())) {
+    state.ErrorCode = error_code::kFormat;
+    SetErrorText(state);
+  }
+  SettleBeforeRestore(value);
+  return state.OutputText;
+}
+
+const char* ReadErrorText(CallState& state) noexcept {
+  if (state.ErrorCode == error_code::kNone) state.OutputText[0] = '\0';
+  return state.OutputText;
+}
+
+const char* StoreFormatText(CallState& state, const char* text) noexcept {
+  if (text == nullptr) text = "";
+  std::size_t i = 0;
+  for (; i < kFormatTextLength && text[i] != '\0'; ++i) state.FormatText[i] = text[i];
+  for (; i < kFormatTextLength; ++i) state.FormatText[i] = '\0';
+  return state.FormatText;
+}
+
+const char* WriteVersionText(CallState& state) noexcept {
+  static_assert(sizeof("1.00") <= kOutputTextSize);
+  std::memcpy(state.OutputText, "1.00", sizeof("1.00"));
+  return state.OutputText;
+}
+
+}  // namespace interface
