@@ -12,6 +12,10 @@
  * The pointers returned by evalos, errors and version point into one
  * library-owned buffer of 52 bytes; they stay valid until the next call that
  * writes it (evalo, evalos, version, and errors after a success).
+ *
+ * Threaded hosts use the context functions at the end instead: each context
+ * owns its own call state, so threads with their own contexts evaluate
+ * concurrently.
  */
 #ifndef EVALO_H
 #define EVALO_H
@@ -52,6 +56,32 @@ const char *format(const char *text);
 
 /* The library's version text, "1.00". */
 const char *version(void);
+
+/*
+ * Contexts: the same operations on a call state of the caller's own.
+ *
+ *     evalo_context *ctx = evalo_create();
+ *     evalo_set_format(ctx, "%.3f");
+ *     puts(evalo_evaluate_text(ctx, "PI"));        // "3.142"
+ *     evalo_destroy(ctx);
+ *
+ * One context serves one thread at a time; different contexts never share
+ * anything. A returned text is valid until the next call on its context that
+ * writes the context's text. A NULL context behaves as one whose creation
+ * failed: evaluations give 0 and the Memory error.
+ */
+typedef struct evalo_context evalo_context;
+
+/* A new context with an empty format text, or NULL without memory. */
+evalo_context *evalo_create(void);
+void evalo_destroy(evalo_context *ctx);
+
+/* As format, evalo, evalos, error and errors, on the context. */
+const char *evalo_set_format(evalo_context *ctx, const char *text);
+double evalo_evaluate(evalo_context *ctx, const char *expression);
+const char *evalo_evaluate_text(evalo_context *ctx, const char *expression);
+int evalo_error(const evalo_context *ctx);
+const char *evalo_error_text(evalo_context *ctx);
 
 #ifdef __cplusplus
 }

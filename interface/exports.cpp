@@ -1,4 +1,7 @@
-// The six exported functions, on the one process-wide call state.
+// The exported functions: the six on the one process-wide call state, and
+// the context functions on call states of the host's own.
+#include <new>
+
 #include "evalo.h"
 #include "interface/call.h"
 
@@ -25,3 +28,39 @@ EVALO_EXPORT const char* format(const char* text) {
 }
 
 EVALO_EXPORT const char* version(void) { return interface::WriteVersionText(DefaultState); }
+
+// A context is a call state; the C name only hides its layout.
+struct evalo_context {
+  interface::CallState state;
+};
+
+namespace {
+
+// What a NULL context reports: the Memory error, as if creation had failed.
+constexpr char kNoContextText[] = "Err.Memory";
+
+}  // namespace
+
+EVALO_EXPORT evalo_context* evalo_create(void) { return new (std::nothrow) evalo_context{}; }
+
+EVALO_EXPORT void evalo_destroy(evalo_context* ctx) { delete ctx; }
+
+EVALO_EXPORT const char* evalo_set_format(evalo_context* ctx, const char* text) {
+  return ctx ? interface::StoreFormatText(ctx->state, text) : "";
+}
+
+EVALO_EXPORT double evalo_evaluate(evalo_context* ctx, const char* expression) {
+  return ctx ? interface::EvaluateToValue(ctx->state, expression) : 0;
+}
+
+EVALO_EXPORT const char* evalo_evaluate_text(evalo_context* ctx, const char* expression) {
+  return ctx ? interface::EvaluateToText(ctx->state, expression) : kNoContextText;
+}
+
+EVALO_EXPORT int evalo_error(const evalo_context* ctx) {
+  return ctx ? ctx->state.ErrorCode : interface::error_code::kMemory;
+}
+
+EVALO_EXPORT const char* evalo_error_text(evalo_context* ctx) {
+  return ctx ? interface::ReadErrorText(ctx->state) : kNoContextText;
+}
