@@ -87,8 +87,8 @@ double ConvertDigits(std::string_view digits, std::int32_t& errorCode) noexcept 
   return value;
 }
 
+// As ConvertDigits, for a literal with thousands commas.
 double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcept {
-  if (literal.find(',') == std::string_view::npos) return ConvertDigits(literal, errorCode);
   char inlineBuffer[128];
   std::unique_ptr<char[]> heapBuffer;
   char* buffer = inlineBuffer;
@@ -109,16 +109,26 @@ double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcep
 // <literal> = { digit | "." | "," }
 const char* ScanNumber(Scan& scan, const char* p) noexcept {
   const char* start = p;
-  while (ClassOf(*p) == ByteClass::kNumber || *p == ',') ++p;
+  int points = 0;
+  bool commas = false;
+  for (;; ++p) {
+    if (*p == '.') {
+      ++points;
+    } else if (*p == ',') {
+      commas = true;
+    } else if (ClassOf(*p) != ByteClass::kNumber) {
+      break;
+    }
+  }
   const std::string_view literal(start, static_cast<std::size_t>(p - start));
-  // A literal holds no blank or sign, so the plain-number test sees it whole.
-  const bool accepted = IsNumberText(literal);
-  if (!accepted) {
+  // Digits with at most one point always pass the plain-number test; only
+  // commas need its rules. A literal holds no blank or sign.
+  if (points > 1 || (commas && !IsNumberText(literal))) {
     scan.errorCode = kSyntax;
     return p;
   }
-  const double value = ConvertLiteral(literal, scan.errorCode);
-  scan.stack.Insert(-1, kNumberCode, value);
+  const double value = commas ? ConvertLiteral(literal, scan.errorCode) : ConvertDigits(literal, scan.errorCode);
+  scan.stack.Push(kNumberCode, value);
   Reduce(scan.stack, scan.errorCode);
   return p;
 }
@@ -140,14 +150,14 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
     return p;
   }
   // Keyword tokens wait for the next reduction.
-  scan.stack.Insert(-1, keyword->code, keyword->value);
-  if (keyword->thenPi) scan.stack.Insert(-1, kNumberCode, kPi);
+  scan.stack.Push(keyword->code, keyword->value);
+  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi);
   return p;
 }
 
 const char* ScanOperator(Scan& scan, const char* p) noexcept {
   const OperatorInfo op = OperatorOf(*p);
-  scan.stack.Insert(-1, static_cast<std::uint8_t>(*p), op.rank);
+  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank);
   scan.bracketDepth += op.depthChange;
   Reduce(scan.stack, scan.errorCode);
   return p + 1;
@@ -181,7 +191,7 @@ double EvaluateExpression(const char* text, interface::CallState& state) noexcep
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
-  scan.stack.Insert(-1, kEndCode, rank::kEnd);
+  scan.stack.Push(kEndCode, rank::kEnd);
   const double value = Reduce(scan.stack, state.ErrorCode);
   if (state.ErrorCode == 0) {
     if (scan.bracketDepth != 0)

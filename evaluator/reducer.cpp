@@ -1,5 +1,7 @@
 #include "evaluator/reducer.h"
 
+#include <cstring>
+
 #include "evaluator/operations.h"
 #include "evaluator/token.h"
 #include "interface/call_state.h"
@@ -15,37 +17,24 @@ struct Entry {
   bool HasRank(double r) const noexcept { return !IsNumber() && value == r; }
 };
 
-// Positions below the bottom read as an end token.
-Entry At(const TStack& stack, std::int32_t index) noexcept {
-  if (index < 0) return {kEndCode, 0};
+// The entries from base up form the stack being reduced: the whole stack,
+// or a bracketed group folded where it stands. Positions below base read as
+// an end token.
+Entry At(const TStack& stack, std::int32_t base, std::int32_t index) noexcept {
+  if (index < base) return {kEndCode, rank::kEnd};
   return {stack.Codes[index], stack.Values[index]};
 }
+
+void Store(TStack& stack, std::int32_t index, std::uint8_t code, double value) noexcept {
+  stack.Codes[index] = code;
+  stack.Values[index] = value;
+}
+
+void Store(TStack& stack, std::int32_t index, const Entry& e) noexcept { Store(stack, index, e.code, e.value); }
 
 bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
   return (open == '(' && close == ')') || (open == '[' && close == ']') ||
          (open == '{' && close == '}');
-}
-
-enum class GroupOutcome { kFolded, kFailed };
-
-// T0 is a close bracket: evaluate the group down to its open bracket on a
-// stack of its own and leave its value as one number token.
-GroupOutcome FoldGroup(TStack& stack, std::int32_t& errorCode) noexcept {
-  const std::int32_t top = stack.Count - 1;
-  std::int32_t open = top - 1;
-  while (open >= 0 && !At(stack, open).HasRank(rank::kOpenBracket)) --open;
-  if (open < 0 || !IsMatchingPair(stack.Codes[open], stack.Codes[top])) {
-    errorCode = interface::error_code::kBracket;
-    return GroupOutcome::kFailed;
-  }
-  TStack group;
-  for (std::int32_t i = open + 1; i < top; ++i) group.Insert(-1, stack.Codes[i], stack.Values[i]);
-  group.Insert(-1, kEndCode, rank::kEnd);
-  for (std::int32_t i = open; i <= top; ++i) stack.Remove(-1);
-  // A group never holds a bracket, so this recursion is one level deep.
-  const double value = Reduce(group, errorCode);
-  stack.Insert(-1, kNumberCode, value);
-  return GroupOutcome::kFolded;
 }
 
 bool IsFunctionLike(const Entry& e) noexcept {
@@ -53,63 +42,107 @@ bool IsFunctionLike(const Entry& e) noexcept {
          (e.value == rank::kExponentMarker || e.value == rank::kFunction || e.value == rank::kTrigFunction);
 }
 
+double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept;
+
+enum class GroupOutcome { kFolded, kFailed };
+
+// T0 is a close bracket: evaluate the group down to its open bracket as a
+// stack of its own and leave its value as one number token in their place.
+// The group is folded where it stands, with the close bracket turned into
+// its end token: the rules never look below the group's bottom (that reads
+// as an end token), so this is the same as folding a copy.
+GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept {
+  const std::int32_t top = stack.Count - 1;
+  std::int32_t open = top - 1;
+  while (open >= base && !At(stack, base, open).HasRank(rank::kOpenBracket)) --open;
+  if (open < base || !IsMatchingPair(stack.Codes[open], stack.Codes[top])) {
+    errorCode = interface::error_code::kBracket;
+    return GroupOutcome::kFailed;
+  }
+  // A group never holds a bracket, so this recursion is one level deep.
+  Store(stack, top, kEndCode, rank::kEnd);
+  const double value = ReduceFrom(stack, open + 1, errorCode);
+  stack.Count = open;
+  stack.Push(kNumberCode, value);
+  return GroupOutcome::kFolded;
+}
+
 }  // namespace
 
-// The rules, tried in order on the top four entries T0 (top) .. T3.
-double Reduce(TStack& stack, std::int32_t& errorCode) noexcept {
-  while (stack.Count > 0) {
+double Reduce(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
+
+namespace {
+
+// The rules, tried in order on the top four entries T0 (top) .. T3:
+//   finish    T0 end, one number below it, nothing else: return the number
+//   group     T0 a close bracket: fold the bracketed group
+//   stop      T0 or T1 an open bracket
+//   function  T1 a number, T2 a function or the exponent marker: apply it
+//   syntax    T1 and T2 numbers: two numbers side by side
+//   binary    T1 and T3 numbers, T2 an operator: fold unless T0 binds tighter
+//   sign      T1 a number, T2 a + or - with no number below it
+//   stop      anything else
+// Every rule after the bracket rules needs a number in T1, so a T1 that is
+// none stops at once. Each fold rewrites the entries in place: the stack
+// reads afterwards exactly as the removals and insertions of the rule would
+// leave it.
+double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept {
+  while (stack.Count > base) {
     const std::int32_t t = stack.Count - 1;
-    const Entry t0 = At(stack, t), t1 = At(stack, t - 1), t2 = At(stack, t - 2), t3 = At(stack, t - 3);
-
-    // Finish: one number and the end token.
-    if (t0.code == kEndCode && stack.Count == 2 && t1.IsNumber()) {
-      stack.Remove(-1);
-      stack.Remove(-1);
-      return t1.value;
-    }
-    if (t0.HasRank(rank::kCloseBracket)) {
-      if (FoldGroup(stack, errorCode) == GroupOutcome::kFailed) return 0;
-      continue;
-    }
-    if (t0.HasRank(rank::kOpenBracket) || t1.HasRank(rank::kOpenBracket)) return 0;
-
-    // Function or exponent marker applied to the number after it.
-    if (t1.IsNumber() && IsFunctionLike(t2)) {
-      stack.Remove(t - 2);
-      stack.Remove(t - 2);
-      if (t2.value == rank::kExponentMarker) {
-        // 2E3 becomes 2 * 10^3 through the binary rule.
-        const double power = ApplyOperation(10, '^', t1.value, errorCode);
-        stack.Insert(t - 2, kNumberCode, power);
-        stack.Insert(t - 2, '*', rank::kMultiplicative);
-      } else {
-        stack.Insert(t - 2, kNumberCode, ApplyOperation(0, t2.code, t1.value, errorCode));
+    const Entry t0 = At(stack, base, t);
+    const Entry t1 = At(stack, base, t - 1);
+    if (!t0.IsNumber()) {
+      if (t0.code == kEndCode && stack.Count - base == 2 && t1.IsNumber()) {
+        stack.Count = base;
+        return t1.value;
       }
-      continue;
+      if (t0.value == rank::kCloseBracket) {
+        if (FoldGroup(stack, base, errorCode) == GroupOutcome::kFailed) return 0;
+        continue;
+      }
+      if (t0.value == rank::kOpenBracket) return 0;
     }
-    if (t1.IsNumber() && t2.IsNumber()) {
+    if (!t1.IsNumber()) return 0;
+
+    const Entry t2 = At(stack, base, t - 2);
+    if (t2.IsNumber()) {
       errorCode = interface::error_code::kSyntax;
       return 0;
     }
-    // Binary: the operator below waits while a stronger one stands on top.
-    if (t1.IsNumber() && !t2.IsNumber() && t3.IsNumber()) {
-      if (!(t2.value >= t0.value)) return 0;
-      stack.Remove(t - 3);
-      stack.Remove(t - 3);
-      stack.Remove(t - 3);
-      stack.Insert(t - 3, kNumberCode, ApplyOperation(t3.value, t2.code, t1.value, errorCode));
+    if (IsFunctionLike(t2)) {
+      if (t2.value == rank::kExponentMarker) {
+        // 2E3 becomes 2 * 10^3 through the binary rule: ..., times, r, T0.
+        const double power = ApplyOperation(10, '^', t1.value, errorCode);
+        Store(stack, t - 2, '*', rank::kMultiplicative);
+        Store(stack, t - 1, kNumberCode, power);
+      } else {
+        Store(stack, t - 2, kNumberCode, ApplyOperation(0, t2.code, t1.value, errorCode));
+        Store(stack, t - 1, t0);
+        stack.Count = t;
+      }
       continue;
     }
-    // Sign: a + or - with no number before it.
-    if (t1.IsNumber() && (t2.code == '+' || t2.code == '-')) {
-      stack.Remove(t - 2);
-      stack.Remove(t - 2);
-      stack.Insert(t - 2, kNumberCode, t2.code == '-' ? -t1.value : t1.value);
+    const Entry t3 = At(stack, base, t - 3);
+    if (t3.IsNumber()) {
+      // The operator below waits while a stronger one stands on top; T0's
+      // value is compared whatever T0 is (an end token's 0 folds all).
+      if (!(t2.value >= t0.value)) return 0;
+      Store(stack, t - 3, kNumberCode, ApplyOperation(t3.value, t2.code, t1.value, errorCode));
+      Store(stack, t - 2, t0);
+      stack.Count = t - 1;
+      continue;
+    }
+    if (t2.code == '+' || t2.code == '-') {
+      Store(stack, t - 2, kNumberCode, t2.code == '-' ? -t1.value : t1.value);
+      Store(stack, t - 1, t0);
+      stack.Count = t;
       continue;
     }
     return 0;
   }
   return 0;
 }
+
+}  // namespace
 
 }  // namespace evaluator

@@ -5,11 +5,7 @@
 namespace evaluator {
 
 std::int32_t TStack::Insert(std::int32_t position, std::uint8_t code, double value) noexcept {
-  if (Count >= Capacity) {
-    Status = 1;  // refused: the driver reports the Stack error
-    return Count;
-  }
-  if (position < 0 || position > Count) position = Count;
+  if (position < 0 || position >= Count) return Push(code, value);
   const auto moved = static_cast<std::size_t>(Count - position);
   std::memmove(Codes + position + 1, Codes + position, moved);
   std::memmove(Values + position + 1, Values + position, moved * sizeof(double));
@@ -23,7 +19,7 @@ std::int32_t TStack::Remove(std::int32_t position) noexcept {
     Status = -1;
     return 0;
   }
-  if (position < 0 || position >= Count) position = Count - 1;
+  if (position < 0 || position >= Count) return --Count;
   const auto moved = static_cast<std::size_t>(Count - 1 - position);
   std::memmove(Codes + position, Codes + position + 1, moved);
   std::memmove(Values + position, Values + position + 1, moved * sizeof(double));

@@ -24,6 +24,16 @@ class TStack {
 
   // A negative position means on top. Returns the new count.
   std::int32_t Insert(std::int32_t position, std::uint8_t code, double value) noexcept;
+  // Insert on top, the scanner's only kind of insertion.
+  std::int32_t Push(std::uint8_t code, double value) noexcept {
+    if (Count >= Capacity) {
+      Status = 1;  // refused: the driver reports the Stack error
+      return Count;
+    }
+    Codes[Count] = code;
+    Values[Count] = value;
+    return ++Count;
+  }
   // A negative position, or one not below Count, means the top.
   std::int32_t Remove(std::int32_t position) noexcept;
 };
