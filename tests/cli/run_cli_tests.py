@@ -1,0 +1,248 @@
+#!/usr/bin/env python3
+"""Runs the evalo command-line tool as users and scripts do.
+
+usage: run_cli_tests.py PATH_TO_EVALO [TestGroup ...]
+"""
+import os
+import pty
+import select
+import subprocess
+import sys
+import unittest
+
+EVALO = None
+
+# The issue's example in full-width characters.
+FULL_WIDTH_EXAMPLE = "（１＋２）＊ＳＩＮ３０"
+
+
+def run(args, stdin=b"", locale="C", stdout=subprocess.PIPE):
+    """Runs the tool; returns (exit status, stdout bytes, stderr text)."""
+    env = dict(os.environ, LC_ALL=locale)
+    proc = subprocess.run([EVALO, *args], input=stdin, stdout=stdout,
+                          stderr=subprocess.PIPE, env=env, timeout=30)
+    return proc.returncode, proc.stdout, proc.stderr.decode("utf-8", "replace")
+
+
+def lines(output):
+    text = output.decode("utf-8")
+    assert text == "" or text.endswith("\n"), repr(text)
+    return text.splitlines()
+
+
+class Arguments(unittest.TestCase):
+    def test_each_argument_answers_one_line(self):
+        cases = [
+            # arguments, output lines, exit status
+            (["1+2", "2*3"], ["3", "6"], 0),
+            (["1+2", "1+", "4"], ["3", "Err.Syntax", "4"], 1),
+            (["1/0"], ["Err.Math"], 1),
+            # The format may follow the expressions and applies to all.
+            ([FULL_WIDTH_EXAMPLE, "-f", "5.2"], ["-2.96"], 0),
+            (["2/3", "1/3", "--format=5.2"], ["0.67", "0.33"], 0),
+            (["-f5.2", "2/3"], ["0.67"], 0),
+            (["-f", "%x", "255", "-f", "%b"], ["11111111"], 0),
+            # A dash and no letter is an expression, "--" ends the options.
+            (["-5+3", "-.5*2", "-(1+1)", "--2"], ["-2", "-1", "-2", "2"], 0),
+            (["--", "-5+3", "-PI", "-f"], ["-2", "-3.14159265358979", "Err.Syntax"], 1),
+            ([""], ["Err.Syntax"], 1),
+        ]
+        for args, expected, status in cases:
+            with self.subTest(args=args):
+                rc, out, err = run(args)
+                self.assertEqual(lines(out), expected)
+                self.assertEqual(rc, status)
+                self.assertEqual(err, "")
+
+    def test_write_failure_is_a_failure(self):
+        with open("/dev/full", "wb") as full:
+            rc, _, err = run(["1+2"], stdout=full)
+        self.assertEqual(rc, 1)
+        self.assertIn("cannot write", err)
+
+
+class UsageAndInformation(unittest.TestCase):
+    def test_usage_errors_exit_2_without_evaluating(self):
+        cases = [
+            ["-PI"],                    # a dash and a letter is an option
+            ["1", "--bogus"],
+            ["1", "-f"],                # missing value
+            ["--format"],
+            ["--value=1", "1"],
+            ["-hV"],
+            ["--encoding", "no-such-charset", "1"],
+            ["-f", "12345678", "1"],    # the library would keep only 7 bytes
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                rc, out, err = run(args)
+                self.assertEqual(rc, 2)
+                self.assertEqual(out, b"")
+                self.assertIn("evalo: ", err)
+                self.assertIn("--help", err)
+
+    def test_help_and_version_go_to_stdout(self):
+        for args in (["-h"], ["--help"], ["1+2", "--help", "--bogus"]):
+            with self.subTest(args=args):
+                rc, out, err = run(args)
+                self.assertEqual((rc, err), (0, ""))
+                self.assertTrue(out.startswith(b"usage: evalo [OPTIONS] [EXPR...]\n"))
+                self.assertIn(b"Err.Encoding", out)
+                self.assertIn(b"exit status", out)
+        for args in (["-V"], ["--version"]):
+            with self.subTest(args=args):
+                rc, out, err = run(args)
+                self.assertEqual((rc, err), (0, ""))
+                self.assertEqual(lines(out), ["evalo 1.0.0", "library 1.00"])
+
+
+class Value(unittest.TestCase):
+    def test_value_prints_17_digits_and_errors_as_text(self):
+        rc, out, _ = run(["--value", "0.1+0.2", "1/3", "2^10", "1+", "-0"])
+        self.assertEqual(lines(out), ["0.30000000000000004", "0.33333333333333331",
+                                      "1024", "Err.Syntax", "-0"])
+        self.assertEqual(rc, 1)
+
+    def test_value_is_rounded_by_a_numeric_format(self):
+        rc, out, _ = run([FULL_WIDTH_EXAMPLE, "--value", "-f", "5.2"])
+        self.assertEqual((rc, lines(out)), (0, ["-2.96"]))
+        self.assertEqual(float(lines(out)[0]), -2.96)
+
+
+class StandardInput(unittest.TestCase):
+    def test_batch_answers_every_line(self):
+        # CR LF, a blank line, an error and a last line without LF.
+        rc, out, err = run([], stdin=b"1+2\r\n\n1/0\n2^10")
+        self.assertEqual(lines(out), ["3", "Err.Syntax", "Err.Math", "1024"])
+        self.assertEqual((rc, err), (1, ""))
+
+    def test_exit_status_of_batches(self):
+        self.assertEqual(run([], stdin=b"1\n2\n")[0], 0)
+        self.assertEqual(run([], stdin=b"")[:2], (0, b""))
+        self.assertEqual(run(["-f", "%d"], stdin=b"1.5\n-2\n"), (0, b"1\n-2\n", ""))
+
+    def test_very_long_line(self):
+        line = "+".join(["1"] * 200000).encode() + b"\n2*3\n"
+        rc, out, _ = run([], stdin=line)
+        self.assertEqual((rc, lines(out)), (0, ["200000", "6"]))
+
+    def test_each_answer_arrives_before_the_next_line_is_sent(self):
+        proc = subprocess.Popen([EVALO], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                env=dict(os.environ, LC_ALL="C"))
+        try:
+            for expression, answer in ((b"1+2", b"3\n"), (b"2*4", b"8\n")):
+                proc.stdin.write(expression + b"\n")
+                proc.stdin.flush()
+                ready, _, _ = select.select([proc.stdout], [], [], 10)
+                self.assertTrue(ready, "no answer while the input is still open")
+                self.assertEqual(proc.stdout.readline(), answer)
+        finally:
+            proc.stdin.close()
+            proc.wait(timeout=10)
+        self.assertEqual(proc.returncode, 0)
+
+
+class Encodings(unittest.TestCase):
+    def test_utf8_input_under_ascii_and_utf8_locales(self):
+        cases = [
+            ([FULL_WIDTH_EXAMPLE, "-f", "5.2"], ["-2.96"]),
+            (["π/2", "√9", "２＾１０"], ["1.5707963267949", "3", "1024"]),
+        ]
+        for locale in ("C", "C.UTF-8"):
+            for args, expected in cases:
+                with self.subTest(locale=locale, args=args):
+                    rc, out, err = run(args, locale=locale)
+                    self.assertEqual((rc, lines(out), err), (0, expected, ""))
+
+    def test_answers_are_converted_back(self):
+        # The format text is converted too; its 円 comes back as UTF-8.
+        rc, out, _ = run(["-f", "%.1f円", "3", "1+"])
+        self.assertEqual((rc, lines(out)), (1, ["3.0円", "Err.Syntax"]))
+        rc, out, _ = run(["--encoding", "cp932", "-f", "%.1f円".encode("cp932"), "3"])
+        self.assertEqual((rc, out), (0, "3.0円\n".encode("cp932")))
+
+    def test_cp932_passes_bytes_through(self):
+        raw = FULL_WIDTH_EXAMPLE.encode("cp932") + b"\n" + "√9".encode("cp932") + b"\n"
+        for name in ("cp932", "CP932"):
+            with self.subTest(encoding=name):
+                rc, out, err = run(["--encoding", name, "-f", "5.2"], stdin=raw)
+                self.assertEqual((rc, out, err), (0, b"-2.96\n3\n", ""))
+        rc, out, _ = run(["--encoding=cp932", FULL_WIDTH_EXAMPLE.encode("cp932")])
+        self.assertEqual((rc, out), (0, b"-2.9640948723\n"))
+
+    def test_other_character_sets_by_name(self):
+        raw = FULL_WIDTH_EXAMPLE.encode("euc_jp") + b"\n"
+        rc, out, _ = run(["--encoding", "EUC-JP"], stdin=raw)
+        self.assertEqual((rc, out), (0, b"-2.9640948723\n"))
+
+
+class BadInput(unittest.TestCase):
+    def test_bad_line_fails_and_the_batch_continues(self):
+        rc, out, err = run([], stdin=b"1+1\n\xff2\n2+2\n")
+        self.assertEqual(lines(out), ["2", "Err.Encoding", "4"])
+        self.assertEqual(rc, 1)
+        self.assertIn("line 2: byte 1 is not valid UTF-8", err)
+
+    def test_messages_name_the_place_and_the_fault(self):
+        cases = [
+            # arguments, stdin, message on stderr
+            (["1", b"1+\xff", "3"], b"", "argument 2: byte 3 is not valid UTF-8"),
+            (["1+€"], b"", "argument 1: the character at byte 3 has no code page 932 form"),
+            ([b"2*\xe2\x82"], b"", "argument 1: the input ends inside an incomplete UTF-8"),
+            ([], b"1\n2\x003\n", "line 2: contains a NUL byte"),
+            # Code page 932 bytes where UTF-8 is expected.
+            ([], b"1\n" + FULL_WIDTH_EXAMPLE.encode("cp932") + b"\n", "line 2: byte 1 is not"),
+        ]
+        for args, stdin, message in cases:
+            with self.subTest(args=args, stdin=stdin):
+                rc, out, err = run(args, stdin=stdin)
+                self.assertEqual(rc, 1)
+                self.assertIn("Err.Encoding", lines(out))
+                self.assertEqual(len(lines(out)), max(len(args), stdin.count(b"\n")))
+                self.assertIn("evalo: " + message, err)
+
+    def test_unconvertible_format_is_a_usage_error(self):
+        rc, out, err = run(["-f", b"%\xff", "1"])
+        self.assertEqual((rc, out), (2, b""))
+        self.assertIn("format text", err)
+
+
+class Terminal(unittest.TestCase):
+    def run_on_terminal(self, stdout_is_terminal):
+        master, slave = pty.openpty()
+        try:
+            proc = subprocess.Popen(
+                [EVALO], stdin=slave,
+                stdout=slave if stdout_is_terminal else subprocess.PIPE,
+                stderr=subprocess.DEVNULL, env=dict(os.environ, LC_ALL="C"))
+            os.close(slave)
+            slave = None
+            os.write(master, b"1+2\n\x04")  # a line, then end of input
+            captured = b""
+            while proc.poll() is None or select.select([master], [], [], 0)[0]:
+                if select.select([master], [], [], 1)[0]:
+                    try:
+                        captured += os.read(master, 4096)
+                    except OSError:  # the terminal closed with the process
+                        break
+            piped = proc.stdout.read() if proc.stdout else b""
+            proc.wait(timeout=10)
+            return proc.returncode, captured, piped
+        finally:
+            os.close(master)
+            if slave is not None:
+                os.close(slave)
+
+    def test_prompt_only_when_both_ends_are_terminals(self):
+        rc, captured, _ = self.run_on_terminal(stdout_is_terminal=True)
+        self.assertEqual(rc, 0)
+        self.assertIn(b"> ", captured)
+        self.assertIn(b"3\r\n", captured)
+        rc, captured, piped = self.run_on_terminal(stdout_is_terminal=False)
+        self.assertEqual((rc, piped), (0, b"3\n"))
+        self.assertNotIn(b"> ", captured)
+
+
+if __name__ == "__main__":
+    EVALO = sys.argv[1]
+    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[2:]])
