@@ -8,8 +8,8 @@
 
 // One evaluation on a call state of its own, seen through every entry point.
 struct Outcome {
-  double value;
-  std::int32_t code;
+  double value;      // what evalo returns
+  std::int32_t code;  // the code after evalos (a pattern may add Format)
   std::string text;  // what evalos returns
 };
 
@@ -17,9 +17,8 @@ inline Outcome EvaluateWith(const char* format, const char* expression) {
   interface::CallState state;
   interface::StoreFormatText(state, format);
   const double value = interface::EvaluateToValue(state, expression);
-  const std::int32_t code = state.ErrorCode;
   const std::string text = interface::EvaluateToText(state, expression);
-  return {value, code, text};
+  return {value, state.ErrorCode, text};
 }
 
 inline Outcome Evaluate(const char* expression) { return EvaluateWith("", expression); }
