@@ -1,0 +1,70 @@
+// Counts heap allocations made while the library evaluates: expressions of a
+// few hundred bytes must need none. malloc and friends are defined here, so
+// they take the place of libc's for the library too.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "evalo.h"
+
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* __libc_calloc(std::size_t, std::size_t);
+extern "C" void* __libc_realloc(void*, std::size_t);
+
+namespace {
+bool counting = false;
+long allocations = 0;
+}  // namespace
+
+extern "C" void* malloc(std::size_t size) {
+  if (counting) ++allocations;
+  return __libc_malloc(size);
+}
+extern "C" void* calloc(std::size_t n, std::size_t size) {
+  if (counting) ++allocations;
+  return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, std::size_t size) {
+  if (counting) ++allocations;
+  return __libc_realloc(p, size);
+}
+
+int main() {
+  std::string sum = "1";
+  while (sum.size() < 400) sum += "+1,234.5";
+  const std::string expressions[] = {
+      "1+2", "(1+2)*3.5-4/2", "SIN(0.5)+COS(0.5)*SQRT(2)", "((((((1+2))))))", "2E3^2", "1/0", "(1", "xyz",
+      "\x81\x69\x82\x50\x81\x7B\x82\x51\x81\x6A\x81\x96\x82\x52",  // （１＋２）＊３
+      sum,
+  };
+  const char* formats[] = {"", "5.2", " ", "%8.3f", "%08b", "%n"};
+  int failures = 0;
+  for (const char* f : formats) {
+    format(f);
+    for (const std::string& e : expressions) {
+      allocations = 0;
+      counting = true;
+      evalo(e.c_str());
+      evalos(e.c_str());
+      errors();
+      counting = false;
+      if (allocations != 0) {
+        std::printf("%ld allocations for \"%.40s\" under \"%s\"\n", allocations, e.c_str(), f);
+        ++failures;
+      }
+    }
+  }
+  // The counter must see the library's allocations when there are some: a
+  // long expression takes a heap copy.
+  const std::string longer(4000, '1');
+  allocations = 0;
+  counting = true;
+  evalo(longer.c_str());
+  counting = false;
+  if (allocations == 0) {
+    std::puts("the counter saw no allocation for a 4000-byte expression");
+    ++failures;
+  }
+  if (failures == 0) std::puts("no allocation on the evaluation path");
+  return failures == 0 ? 0 : 1;
+}
