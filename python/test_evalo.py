@@ -1,0 +1,167 @@
+"""Tests of the Python binding against a built library.
+
+EVALO_LIBRARY names the shared library to load; without it the library is
+loaded by its SONAME.
+"""
+
+import math
+import os
+import struct
+import sys
+import threading
+import unittest
+
+import evalo
+
+LIBRARY = os.environ.get("EVALO_LIBRARY")
+
+
+def bits(value):
+    return struct.unpack("<Q", struct.pack("<d", value))[0]
+
+
+class EvaluatorTest(unittest.TestCase):
+    def setUp(self):
+        self.calc = evalo.Evaluator(LIBRARY)
+        self.addCleanup(self.calc.close)
+
+    def test_evaluations(self):
+        rows = [
+            # expression, value, text
+            ("(1+2)*3.5-4/2", 8.5, "8.5"),
+            ("2^3^2", 64.0, "64"),
+            ("1,234.5+0.5", 1235.0, "1235"),
+            ("0/-5", -0.0, "-0"),
+            ("1/3", 1 / 3, "0.333333333333333"),
+            ("1+2=whatever follows", 3.0, "3"),
+        ]
+        for expression, value, text in rows:
+            with self.subTest(expression=expression):
+                self.assertEqual(bits(self.calc.evaluate(expression)), bits(value))
+                self.assertEqual(self.calc.error_code(), evalo.OK)
+                self.assertEqual(self.calc.error_text(), "")
+                self.assertEqual(self.calc.evaluate_text(expression), text)
+                self.assertEqual(self.calc.error_code(), evalo.OK)
+
+    def test_errors(self):
+        rows = [
+            ("1/0", evalo.ERR_MATH, "Err.Math"),
+            ("(1+2", evalo.ERR_BRACKET, "Err.Bracket"),
+            ("", evalo.ERR_SYNTAX, "Err.Syntax"),
+            ("2(3+4)", evalo.ERR_BRACKET, "Err.Bracket"),
+        ]
+        for expression, code, text in rows:
+            with self.subTest(expression=expression):
+                self.calc.evaluate(expression)
+                self.assertEqual((self.calc.error_code(), self.calc.error_text()), (code, text))
+                self.assertEqual(self.calc.evaluate_text(expression), text)
+                self.assertEqual((self.calc.error_code(), self.calc.error_text()), (code, text))
+                # The next success clears the error.
+                self.assertEqual(self.calc.evaluate("1"), 1.0)
+                self.assertEqual((self.calc.error_code(), self.calc.error_text()), (0, ""))
+
+    def test_formats(self):
+        self.assertEqual(self.calc.set_format("5.2"), "5.2")
+        self.assertEqual(self.calc.evaluate_text("1/3"), "0.33")
+        self.assertEqual(bits(self.calc.evaluate("1/3")), bits(0.33))
+        self.assertEqual(self.calc.evaluate_text("(1+2)*SIN30"), "-2.96")
+        self.assertEqual(self.calc.set_format("%.3f"), "%.3f")
+        self.assertEqual(self.calc.evaluate_text("PI"), "3.142")
+        # Only 7 bytes are kept.
+        self.assertEqual(self.calc.set_format("%012.3f"), "%012.3f")
+        self.assertEqual(self.calc.set_format("%0123.3f"), "%0123.3")
+        self.assertEqual(self.calc.set_format(""), "")
+        self.assertEqual(self.calc.evaluate_text("1/4"), "0.25")
+
+    def test_full_width_input(self):
+        rows = [
+            ("（１＋２）＊３", "", "9"),
+            ("（１＋２）＊ＳＩＮ３０", "5.2", "-2.96"),
+            ("√９", "", "3"),
+            ("π/2", "", "1.5707963267949"),
+        ]
+        for expression, format_text, text in rows:
+            with self.subTest(expression=expression):
+                self.calc.set_format(format_text)
+                self.assertEqual(self.calc.evaluate_text(expression), text)
+                self.assertEqual(self.calc.error_code(), evalo.OK)
+
+    def test_texts_outside_code_page_932_are_refused(self):
+        rows = [
+            ("1+\N{GRINNING FACE}", "position 2"),
+            ("\N{EURO SIGN}5", "position 0"),
+            ("1\x002", "NUL at position 1"),
+        ]
+        for expression, where in rows:
+            with self.subTest(expression=expression):
+                with self.assertRaisesRegex(evalo.EncodingError, where):
+                    self.calc.evaluate(expression)
+                with self.assertRaises(evalo.EncodingError):
+                    self.calc.evaluate_text(expression)
+        with self.assertRaisesRegex(evalo.EncodingError, "format text"):
+            self.calc.set_format("%.2f\N{EURO SIGN}")
+        with self.assertRaises(TypeError):
+            self.calc.evaluate(b"1+2")
+
+    def test_version(self):
+        self.assertEqual(self.calc.version(), "1.00")
+
+    def test_closed_evaluator_refuses_calls(self):
+        self.calc.close()
+        with self.assertRaisesRegex(ValueError, "closed"):
+            self.calc.evaluate("1")
+        self.calc.close()  # closing twice is harmless
+
+
+class SharingTest(unittest.TestCase):
+    def test_evaluators_keep_their_own_format_and_error(self):
+        with evalo.Evaluator(LIBRARY) as rounded, evalo.Evaluator(LIBRARY) as plain:
+            rounded.set_format("5.2")
+            rounded.evaluate("1/0")
+            self.assertEqual(plain.evaluate_text("1/3"), "0.333333333333333")
+            self.assertEqual(plain.error_code(), evalo.OK)
+            self.assertEqual(rounded.error_code(), evalo.ERR_MATH)
+            self.assertEqual(rounded.evaluate_text("1/3"), "0.33")
+
+    def test_threads_sharing_an_evaluator_read_their_own_errors(self):
+        calc = evalo.Evaluator(LIBRARY)
+        self.addCleanup(calc.close)
+        cases = [("1/0", evalo.ERR_MATH, "Err.Math"),
+                 ("(1", evalo.ERR_BRACKET, "Err.Bracket"),
+                 ("7*6", evalo.OK, ""),
+                 ("1 2", evalo.ERR_SYNTAX, "Err.Syntax")]
+        mismatches = []
+
+        def run(expression, code, text):
+            for _ in range(2000):
+                calc.evaluate(expression)
+                seen = (calc.error_code(), calc.error_text())
+                if seen != (code, text):
+                    mismatches.append((expression, seen))
+                    return
+
+        # Switch threads as often as possible, so that another thread runs
+        # between an evaluation and the reading of its error.
+        self.addCleanup(sys.setswitchinterval, sys.getswitchinterval())
+        sys.setswitchinterval(1e-6)
+        threads = [threading.Thread(target=run, args=case) for case in cases]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(mismatches, [])
+
+
+class LoadingTest(unittest.TestCase):
+    @unittest.skipUnless(os.environ.get("LD_LIBRARY_PATH"), "needs the library on the search path")
+    def test_loads_by_soname(self):
+        with evalo.Evaluator() as calc:
+            self.assertEqual(calc.evaluate("2^10"), 1024.0)
+
+    def test_missing_library_raises(self):
+        with self.assertRaises(OSError):
+            evalo.Evaluator("/nonexistent/libevalo.so.1")
+
+
+if __name__ == "__main__":
+    unittest.main()
