@@ -32,7 +32,11 @@ class FloatingPointScope {
       return;
     }
 #if defined(__x86_64__)
-    asm volatile("fnclex" ::: "memory");
+    // The host had no x87 flag raised. Clearing is slow (it waits for the
+    // x87 unit), so only when the call raised one.
+    std::uint16_t status;
+    asm volatile("fnstsw %0" : "=m"(status)::"memory");
+    if ((status & kX87Flags) != 0) asm volatile("fnclex" ::: "memory");
     asm volatile("ldmxcsr %0" ::"m"(sseControl_) : "memory");
 #endif
   }
