@@ -69,7 +69,7 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
 
 }  // namespace
 
-double Reduce(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
+double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
 
 namespace {
 

@@ -2,13 +2,31 @@
 
 #include <cstdint>
 
+#include "evaluator/token.h"
 #include "evaluator/tstack.h"
 
 namespace evaluator {
 
+// The rules themselves; Reduce below is the way in.
+double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept;
+
+// True when no rule can change the stack: every rule but the finish and the
+// group rule needs a number just below the top, and those two need an end
+// token or a close bracket on top. This is the case after most pushes, so
+// it is settled here without entering the rules.
+inline bool NothingToFold(const TStack& stack) noexcept {
+  const std::int32_t t = stack.Count - 1;
+  if (t < 0) return true;
+  if (t >= 1 && stack.Codes[t - 1] == kNumberCode) return false;
+  const std::uint8_t top = stack.Codes[t];
+  return top == kNumberCode || (top != kEndCode && stack.Values[t] != rank::kCloseBracket);
+}
+
 // Folds the top of the stack for as long as a rule applies. Returns the
 // value of the expression when the stack folds to one number and the end
 // token, else 0. May set errorCode (Syntax, Bracket, Math), never clears it.
-double Reduce(TStack& stack, std::int32_t& errorCode) noexcept;
+inline double Reduce(TStack& stack, std::int32_t& errorCode) noexcept {
+  return NothingToFold(stack) ? 0 : ReduceByRules(stack, errorCode);
+}
 
 }  // namespace evaluator

@@ -1,8 +1,10 @@
 // Evaluation from text to value, code and result text.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "evaluation_fixture.h"
@@ -76,6 +78,30 @@ TEST(EvaluationNumbers, SubnormalLiteralIsNearestDouble) {
   const Outcome out = Evaluate(smallest.c_str());
   EXPECT_EQ(out.code, kNone);
   EXPECT_EQ(Bits(out.value), Bits(std::numeric_limits<double>::denorm_min()));
+}
+
+// Short literals take a fast conversion; it must agree with from_chars (the
+// correctly rounded reference) bit for bit, on both sides of its limits.
+TEST(EvaluationNumbers, EveryLiteralConvertsToTheNearestDouble) {
+  std::mt19937_64 random(20261211);
+  int mismatches = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 24);
+    std::string literal;
+    for (int d = 0; d < digits; ++d) literal += static_cast<char>('0' + random() % 10);
+    const int point = static_cast<int>(random() % static_cast<std::uint64_t>(digits + 2)) - 1;
+    if (point >= 0) literal.insert(static_cast<std::size_t>(point), 1, '.');
+    double expected = 0;
+    std::from_chars(literal.data(), literal.data() + literal.size(), expected);
+    const Outcome out = Evaluate(literal.c_str());
+    if (out.code != kNone || Bits(out.value) != Bits(expected)) {
+      if (++mismatches <= 5) ADD_FAILURE() << literal << " gave " << out.value << ", nearest is " << expected;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  // Just past the exact range: 2^53 + 1 and 23 decimals go the long way.
+  EXPECT_EQ(Evaluate("9007199254740993").value, 9007199254740992.0);
+  EXPECT_EQ(Bits(Evaluate("0.00000000000000000000001").value), Bits(1e-23));
 }
 
 TEST(EvaluationNumbers, ExponentMarker) {
