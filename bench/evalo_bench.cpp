@@ -55,6 +55,10 @@ const std::vector<Workload>& Workloads() {
          "\x81\x69\x82\x50\x81\x7B\x82\x51\x81\x6A\x81\x96\x82\x52\x81\x44\x82\x54\x81\x7C\x82\x53\x81\x5E\x82\x51",
          ""},
     };
+    // A megabyte of input: linear time, through the heap copy.
+    std::string megabyte = "1";
+    while (megabyte.size() < (1u << 20)) megabyte += "+1";
+    w.push_back({"1MB", megabyte, ""});
     for (int terms : {10, 100, 1000, 10000})
       w.push_back({"terms" + std::to_string(terms), SumOf(terms), SumOf(terms)});
     // 252 is the deepest nesting around a sum of two (254 around a lone number).

@@ -1,5 +1,6 @@
 #include "interface/tastring.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,22 +19,26 @@ TAstring::TAstring() noexcept {
 
 TAstring::~TAstring() { std::free(text_); }
 
+// Grows the capacity in steps of 80 bytes until length + n fits, with one
+// resize to the final size: resizing at every step costs quadratic time on
+// long texts where the allocator cannot grow in place.
 void TAstring::Reserve(std::int32_t n) noexcept {
   if (failed_ != 0) return;
-  while (static_cast<std::int64_t>(length_) + n > capacity_) {
-    if (capacity_ > INT32_MAX - kGrowthStep) {
-      failed_ = 1;
-      return;
-    }
-    const std::int32_t grown = capacity_ + kGrowthStep;
-    char* resized = static_cast<char*>(std::realloc(text_, static_cast<std::size_t>(grown)));
-    if (resized == nullptr) {
-      failed_ = 1;
-      return;
-    }
-    text_ = resized;
-    capacity_ = grown;
+  const std::int64_t needed = static_cast<std::int64_t>(length_) + n;
+  if (needed <= capacity_) return;
+  const std::int64_t steps = (needed - capacity_ + kGrowthStep - 1) / kGrowthStep;
+  const std::int64_t grown = capacity_ + steps * kGrowthStep;
+  if (grown > INT32_MAX) {
+    failed_ = 1;
+    return;
   }
+  char* resized = static_cast<char*>(std::realloc(text_, static_cast<std::size_t>(grown)));
+  if (resized == nullptr) {
+    failed_ = 1;
+    return;
+  }
+  text_ = resized;
+  capacity_ = static_cast<std::int32_t>(grown);
 }
 
 void TAstring::Assign(const char* text) noexcept {
