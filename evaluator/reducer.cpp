@@ -37,9 +37,11 @@ bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
          (open == '{' && close == '}');
 }
 
+// Ranks 7, 8 and 9; no token carries a rank between them and the others.
 bool IsFunctionLike(const Entry& e) noexcept {
-  return !e.IsNumber() &&
-         (e.value == rank::kExponentMarker || e.value == rank::kFunction || e.value == rank::kTrigFunction);
+  static_assert(rank::kExponentMarker + 1 == rank::kFunction && rank::kFunction + 1 == rank::kTrigFunction);
+  static_assert(rank::kPower < rank::kExponentMarker && rank::kTrigFunction < rank::kOpenBracket);
+  return !e.IsNumber() && e.value >= rank::kExponentMarker && e.value <= rank::kTrigFunction;
 }
 
 double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept;
@@ -59,9 +61,16 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
     errorCode = interface::error_code::kBracket;
     return GroupOutcome::kFailed;
   }
-  // A group never holds a bracket, so this recursion is one level deep.
-  Store(stack, top, kEndCode, rank::kEnd);
-  const double value = ReduceFrom(stack, open + 1, errorCode);
+  double value;
+  if (top - open == 2 && stack.Codes[open + 1] == kNumberCode) {
+    // One number alone, the usual case once inner groups have folded: the
+    // finish rule would return it at once.
+    value = stack.Values[open + 1];
+  } else {
+    // A group never holds a bracket, so this recursion is one level deep.
+    Store(stack, top, kEndCode, rank::kEnd);
+    value = ReduceFrom(stack, open + 1, errorCode);
+  }
   stack.Count = open;
   stack.Push(kNumberCode, value);
   return GroupOutcome::kFolded;
