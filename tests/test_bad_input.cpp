@@ -11,23 +11,13 @@
 #include <string>
 
 #include "evalo.h"
+#include "fuzz/checks.h"
 
 namespace {
 
-constexpr std::size_t kOutputTextSize = 52;
-
-const char* ErrorTextOf(int code) {
-  switch (code) {
-    case EVALO_OK: return "";
-    case EVALO_ERR_SYNTAX: return "Err.Syntax";
-    case EVALO_ERR_BRACKET: return "Err.Bracket";
-    case EVALO_ERR_STACK: return "Err.Stack";
-    case EVALO_ERR_MEMORY: return "Err.Memory";
-    case EVALO_ERR_FORMAT: return "Err.Format";
-    case EVALO_ERR_MATH: return "Err.Math";
-    default: return nullptr;
-  }
-}
+// The error texts as the host expects them, shared with the fuzz targets.
+using fuzz::ErrorTextOf;
+using fuzz::kOutputTextSize;
 
 struct Result {
   double value;
