@@ -184,7 +184,8 @@ TEST(RoundLimits, FiniteInFiniteOutWithoutFaults) {
                            kSmallestSubnormal,      -kSmallestSubnormal};
   for (int n = 1; n <= 14; ++n) {
     for (int m = -1; m <= 14; ++m) {
-      const std::string format = std::to_string(n) + (m < 0 ? "" : "." + std::to_string(m));
+      std::string format = std::to_string(n);
+      if (m >= 0) format += '.' + std::to_string(m);
       for (const double x : values) {
         std::feclearexcept(FE_ALL_EXCEPT);
         const double result = presentation::RoundByFormat(format.c_str(), x);
