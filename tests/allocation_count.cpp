@@ -1,6 +1,7 @@
 // Counts heap allocations made while the library evaluates: expressions of a
 // few hundred bytes must need none. malloc and friends are defined here, so
-// they take the place of libc's for the library too.
+// they take the place of libc's for the library too, and can refuse, to show
+// what an evaluation does without memory.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,11 +14,13 @@ extern "C" void* __libc_realloc(void*, std::size_t);
 
 namespace {
 bool counting = false;
+bool refusing = false;  // every allocation fails, as when memory runs out
 long allocations = 0;
 }  // namespace
 
 extern "C" void* malloc(std::size_t size) {
   if (counting) ++allocations;
+  if (refusing) return nullptr;
   return __libc_malloc(size);
 }
 extern "C" void* calloc(std::size_t n, std::size_t size) {
@@ -26,6 +29,7 @@ extern "C" void* calloc(std::size_t n, std::size_t size) {
 }
 extern "C" void* realloc(void* p, std::size_t size) {
   if (counting) ++allocations;
+  if (refusing) return nullptr;
   return __libc_realloc(p, size);
 }
 
@@ -65,6 +69,23 @@ int main() {
     std::puts("the counter saw no allocation for a 4000-byte expression");
     ++failures;
   }
-  if (failures == 0) std::puts("no allocation on the evaluation path");
+  // Without memory for the working copy, the evaluation ends with the Memory
+  // error, and the short expressions still evaluate.
+  refusing = true;
+  const std::string refused = evalos(longer.c_str());  // copied: the buffer is reused
+  const int refusedCode = error();
+  format("");
+  const double shortValue = evalo("1+2");
+  const int shortCode = error();
+  refusing = false;
+  if (refusedCode != EVALO_ERR_MEMORY || refused != "Err.Memory") {
+    std::printf("without memory: code %d, text \"%s\"\n", refusedCode, refused.c_str());
+    ++failures;
+  }
+  if (shortValue != 3 || shortCode != EVALO_OK) {
+    std::printf("without memory, 1+2 gave %g with code %d\n", shortValue, shortCode);
+    ++failures;
+  }
+  if (failures == 0) std::puts("no allocation on the evaluation path; Err.Memory without memory");
   return failures == 0 ? 0 : 1;
 }
