@@ -5,7 +5,8 @@
 namespace evaluator {
 
 std::int32_t TStack::Insert(std::int32_t position, std::uint8_t code, double value) noexcept {
-  if (position < 0 || position >= Count) return Push(code, value);
+  // Push refuses a token when the stack is full, wherever it was to go.
+  if (position < 0 || position >= Count || Count >= Capacity) return Push(code, value);
   const auto moved = static_cast<std::size_t>(Count - position);
   std::memmove(Codes + position + 1, Codes + position, moved);
   std::memmove(Values + position + 1, Values + position, moved * sizeof(double));

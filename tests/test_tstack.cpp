@@ -28,6 +28,10 @@ TEST(EvaluatorTStack, FullAndEmptyStacksSetStatus) {
   EXPECT_EQ(stack.Insert(-1, '#', 0), TStack::Capacity);
   EXPECT_EQ(stack.Status, 1);
   EXPECT_EQ(stack.Values[TStack::Capacity - 1], TStack::Capacity - 1);
+  // Below the top too: nothing moves, nothing is stored.
+  EXPECT_EQ(stack.Insert(0, 'x', -1), TStack::Capacity);
+  EXPECT_EQ(stack.Codes[0], '#');
+  EXPECT_EQ(stack.Values[0], 0);
 
   TStack empty;
   EXPECT_EQ(empty.Remove(-1), 0);
