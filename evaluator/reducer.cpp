@@ -1,7 +1,5 @@
 #include "evaluator/reducer.h"
 
-#include <cstring>
-
 #include "evaluator/operations.h"
 #include "evaluator/token.h"
 #include "interface/call_state.h"
@@ -76,12 +74,6 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
   return GroupOutcome::kFolded;
 }
 
-}  // namespace
-
-double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
-
-namespace {
-
 // The rules, tried in order on the top four entries T0 (top) .. T3:
 //   finish    T0 end, one number below it, nothing else: return the number
 //   group     T0 a close bracket: fold the bracketed group
@@ -153,5 +145,7 @@ double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noe
 }
 
 }  // namespace
+
+double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
 
 }  // namespace evaluator

@@ -21,22 +21,23 @@ namespace {
 constexpr std::size_t kInlineCopySize = 512;
 
 // The caller's text is never written: this works on the working copy.
-double EvaluateWorkingCopy(CallState& state, char* text) noexcept {
+double EvaluateWorkingCopy(CallState& state, char* text, bool numericFormat) noexcept {
   evaluator::ToHalfWidth(text);
   if (char* equals = std::strchr(text, '=')) *equals = '\0';
   double value = evaluator::EvaluateExpression(text, state);
-  if (state.ErrorCode == error_code::kNone && IsNumericFormatText(state.FormatText))
+  if (state.ErrorCode == error_code::kNone && numericFormat)
     value = presentation::RoundByFormat(state.FormatText, value);
   return value;
 }
 
-double Evaluate(CallState& state, const char* expression) noexcept {
+// numericFormat: whether the format text is numeric, decided once per call.
+double Evaluate(CallState& state, const char* expression, bool numericFormat) noexcept {
   if (expression == nullptr) expression = "";
   const std::size_t length = std::strlen(expression);
   if (length < kInlineCopySize) {
     char copy[kInlineCopySize];
     std::memcpy(copy, expression, length + 1);
-    return EvaluateWorkingCopy(state, copy);
+    return EvaluateWorkingCopy(state, copy, numericFormat);
   }
   TAstring copy;
   copy.Assign(expression);
@@ -45,7 +46,7 @@ double Evaluate(CallState& state, const char* expression) noexcept {
     SetErrorText(state);
     return 0;
   }
-  return EvaluateWorkingCopy(state, copy.Text());
+  return EvaluateWorkingCopy(state, copy.Text(), numericFormat);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
@@ -64,16 +65,17 @@ bool IsNumericFormatText(const char* formatText) noexcept {
 
 double EvaluateToValue(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  double value = Evaluate(state, expression);
+  double value = Evaluate(state, expression, IsNumericFormatText(state.FormatText));
   SettleBeforeRestore(value);
   return value;
 }
 
 const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  double value = Evaluate(state, expression);
+  const bool numericFormat = IsNumericFormatText(state.FormatText);
+  double value = Evaluate(state, expression, numericFormat);
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
-  if (IsNumericFormatText(state.FormatText)) {
+  if (numericFormat) {
     WriteResultText(state.OutputText, value);
   } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value,
                                             presentation::LoadedLocaleSettings())) {
