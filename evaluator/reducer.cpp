@@ -68,6 +68,11 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
     // A group never holds a bracket, so this recursion is one level deep.
     Store(stack, top, kEndCode, rank::kEnd);
     value = ReduceFrom(stack, open + 1, errorCode);
+    // Only the finish rule empties the group. Anything left (an operator
+    // without its operand, an empty group) is malformed, as the same tokens
+    // are at top level; a code the group set already stays.
+    if (stack.Count != open + 1 && errorCode == interface::error_code::kNone)
+      errorCode = interface::error_code::kSyntax;
   }
   stack.Count = open;
   stack.Push(kNumberCode, value);
