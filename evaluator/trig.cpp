@@ -173,10 +173,6 @@ bool IsSpecial(Extended x) noexcept {
   return (x.SignExponent() & kExponentMask) == kExponentMask;
 }
 
-bool IsInfinite(Extended x) noexcept {
-  return IsSpecial(x) && x.Significand() == (u64{1} << 63);
-}
-
 bool IsNegative(Extended x) noexcept {
   return (x.SignExponent() & wide::kExtendedSignBit) != 0;
 }
@@ -350,9 +346,7 @@ Extended Cosine(Extended x) noexcept { return Circular(Circular::kCosine, x); }
 Extended Tangent(Extended x) noexcept { return Circular(Circular::kTangent, x); }
 
 Extended ArcTangent2(Extended y, Extended x) noexcept {
-  const bool yNaN = (IsSpecial(y) && !IsInfinite(y)) || IsUnnormal(y);
-  const bool xNaN = (IsSpecial(x) && !IsInfinite(x)) || IsUnnormal(x);
-  if (yNaN || xNaN) return kNaN;
+  if (IsNaN(y) || IsNaN(x) || IsUnnormal(y) || IsUnnormal(x)) return kNaN;
   const bool yNegative = IsNegative(y);
   const bool xNegative = IsNegative(x);
   using Kind = Ratio::Kind;

@@ -151,6 +151,19 @@ constexpr Unsigned<N> MultiplyFraction(const Unsigned<N>& a,
   return TopLimbs<N>(MultiplyFull(a, b));
 }
 
+// a divided by a nonzero limb, truncated.
+template <std::size_t N>
+constexpr Unsigned<N> DivideByLimb(const Unsigned<N>& a, Limb divisor) noexcept {
+  Unsigned<N> quotient;
+  Limb remainder = 0;
+  for (std::size_t i = N; i-- > 0;) {
+    DoubleLimb part = (DoubleLimb{remainder} << 64) | a.limbs[i];
+    quotient.limbs[i] = static_cast<Limb>(part / divisor);
+    remainder = static_cast<Limb>(part % divisor);
+  }
+  return quotient;
+}
+
 // Shifts that drop the bits moved out; any count is allowed.
 template <std::size_t N>
 constexpr Unsigned<N> ShiftRight(const Unsigned<N>& a, int bits) noexcept {

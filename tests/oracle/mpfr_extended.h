@@ -4,9 +4,10 @@
 // correctly rounded result of a function on an Extended: the reference the
 // library's primitives are compared with bit for bit. Test code only.
 
-#include <mpfr.h>
-
+// <cstdint> first: MPFR declares its intmax_t functions only after it.
 #include <cstdint>
+
+#include <mpfr.h>
 
 #include "evaluator/extended.h"
 
