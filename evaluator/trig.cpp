@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "evaluator/primitives.h"
+#include "evaluator/trig.h"
 #include "evaluator/trig_fixed.h"
 #include "evaluator/trig_reduction.h"
 #include "evaluator/trig_tables.h"
@@ -37,6 +38,20 @@ struct FastLevel {
   static constexpr int kSinTerms = 6;
   static constexpr int kCosTerms = 6;
   static constexpr int kAtanTerms = 8;
+  static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
+  static const u64* CosAt(u64 j) noexcept { return trig::kCosFine[j]; }
+  static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
+};
+
+// The rough level, for callers that need only bounds: one word, |t| ≤
+// 2^-9; the first omitted terms u^3/7!, u^4/8!, u^4/9 are below 2^-66, the
+// ulp is 2^-62.
+struct RoughLevel {
+  static constexpr std::size_t kWords = 1;
+  static constexpr int kTableShift = 8;
+  static constexpr int kSinTerms = 3;
+  static constexpr int kCosTerms = 4;
+  static constexpr int kAtanTerms = 4;
   static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
   static const u64* CosAt(u64 j) noexcept { return trig::kCosFine[j]; }
   static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
@@ -150,8 +165,6 @@ SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
           ToFloat(tNegative ? wide::Sum(c, d) : wide::Difference(c, d))};
 }
 
-enum class Circular { kSine, kCosine, kTangent };
-
 // A finite nonzero extended value: significand (top bit set) ·
 // 2^(exponent − 63).
 struct Decoded {
@@ -210,8 +223,14 @@ FloatOf<Level> AsFloat(const Decoded& d) noexcept {
 constexpr u64 kQuarterPiSignificand = 0xC90FDAA22168C234u;
 
 template <class Level>
-std::optional<Extended> EvaluateCircular(Circular kind, const Decoded& x,
-                                         bool force) noexcept {
+struct SignedValue {
+  FloatOf<Level> magnitude;
+  bool negative;
+};
+
+template <class Level>
+SignedValue<Level> CircularValue(CircularFunction kind,
+                                 const Decoded& x) noexcept {
   trig::Reduced<Level::kWords> reduced;
   if (x.exponent < -1 ||
       (x.exponent == -1 && x.significand <= kQuarterPiSignificand)) {
@@ -225,36 +244,46 @@ std::optional<Extended> EvaluateCircular(Circular kind, const Decoded& x,
   const bool even = (quadrant & 1) == 0;
   // With x = r + q·π/2: sin x = sin r, cos r, −sin r, −cos r and cos x =
   // cos r, −sin r, −cos r, sin r for q = 0 to 3; sin r has r's sign.
-  FloatOf<Level> value;
-  bool negative = false;
   switch (kind) {
-    case Circular::kSine:
-      value = even ? sc.sin : sc.cos;
-      negative = (even ? rNegative : false) != (quadrant >= 2);
-      negative = negative != x.negative;
-      break;
-    case Circular::kCosine:
-      value = even ? sc.cos : sc.sin;
-      negative = (even ? false : !rNegative) != (quadrant == 2 || quadrant == 3);
-      break;
-    case Circular::kTangent:
+    case CircularFunction::kSine:
+      return {even ? sc.sin : sc.cos,
+              ((even ? rNegative : false) != (quadrant >= 2)) != x.negative};
+    case CircularFunction::kCosine:
+      return {even ? sc.cos : sc.sin,
+              (even ? false : !rNegative) != (quadrant >= 2)};
+    default:
       // tan x = tan r for even q, −cot r for odd q.
-      value = even ? trig::Mul(sc.sin, trig::Reciprocal(sc.cos))
-                   : trig::Mul(sc.cos, trig::Reciprocal(sc.sin));
-      negative = (even ? rNegative : !rNegative) != x.negative;
-      break;
+      return {even ? trig::Mul(sc.sin, trig::Reciprocal(sc.cos))
+                   : trig::Mul(sc.cos, trig::Reciprocal(sc.sin)),
+              (even ? rNegative : !rNegative) != x.negative};
   }
-  return trig::RoundToExtended(negative, value, kErrorUnits, force);
 }
 
-Extended Circular(Circular kind, Extended x) noexcept {
-  if (IsSpecial(x) || IsUnnormal(x)) return kNaN;
-  if (IsZero(x)) return kind == Circular::kCosine ? kOne : x;
+template <class Level>
+std::optional<Extended> EvaluateCircular(CircularFunction kind,
+                                         const Decoded& x,
+                                         bool force) noexcept {
+  const SignedValue<Level> v = CircularValue<Level>(kind, x);
+  return trig::RoundToExtended(v.negative, v.magnitude, kErrorUnits, force);
+}
+
+// Finite, nonzero and below 2^63: what the reduction takes.
+std::optional<Decoded> CircularArgument(Extended x) noexcept {
+  if (IsSpecial(x) || IsUnnormal(x) || IsZero(x)) return std::nullopt;
   const Decoded d = Decode(x);
-  if (d.exponent >= 63) return kNaN;  // beyond the reduction's range
-  if (auto fast = EvaluateCircular<FastLevel>(kind, d, false)) return *fast;
-  if (auto slow = EvaluateCircular<SlowLevel>(kind, d, false)) return *slow;
-  return *EvaluateCircular<SlowLevel>(kind, d, true);
+  if (d.exponent >= 63) return std::nullopt;
+  return d;
+}
+
+Extended Circular(CircularFunction kind, Extended x) noexcept {
+  const auto d = CircularArgument(x);
+  if (!d) {
+    if (IsZero(x)) return kind == CircularFunction::kCosine ? kOne : x;
+    return kNaN;  // NaN, infinite, or beyond the reduction's range
+  }
+  if (auto fast = EvaluateCircular<FastLevel>(kind, *d, false)) return *fast;
+  if (auto slow = EvaluateCircular<SlowLevel>(kind, *d, false)) return *slow;
+  return *EvaluateCircular<SlowLevel>(kind, *d, true);
 }
 
 // atan z for 0 ≤ z ≤ 1.
@@ -341,9 +370,35 @@ bool MagnitudeBelow(const Decoded& a, const Decoded& b) noexcept {
 
 }  // namespace
 
-Extended Sine(Extended x) noexcept { return Circular(Circular::kSine, x); }
-Extended Cosine(Extended x) noexcept { return Circular(Circular::kCosine, x); }
-Extended Tangent(Extended x) noexcept { return Circular(Circular::kTangent, x); }
+Extended Sine(Extended x) noexcept {
+  return Circular(CircularFunction::kSine, x);
+}
+Extended Cosine(Extended x) noexcept {
+  return Circular(CircularFunction::kCosine, x);
+}
+Extended Tangent(Extended x) noexcept {
+  return Circular(CircularFunction::kTangent, x);
+}
+
+std::optional<ValueBounds> CircularBounds(CircularFunction kind,
+                                          Extended x) noexcept {
+  const auto d = CircularArgument(x);
+  if (!d) return std::nullopt;
+  const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
+  // The magnitude lies within kErrorUnits of the mantissa, which has 64
+  // bits: both ends are exact in two words and at most 65 bits long, so
+  // rounding them to 64 bits moves them by 1 unit, well inside the
+  // bound's margin (kErrorUnits is four times the proven error).
+  wide::Unsigned<2> low = wide::Widen<2>(v.magnitude.m);
+  wide::Unsigned<2> high = low;
+  wide::Unsigned<2> error;
+  error.limbs[0] = kErrorUnits;
+  wide::SubtractFrom(low, error);  // the mantissa is at least 2^63
+  wide::AddTo(high, error);
+  const Extended small = wide::RoundExact(v.negative, low, v.magnitude.e);
+  const Extended large = wide::RoundExact(v.negative, high, v.magnitude.e);
+  return v.negative ? ValueBounds{large, small} : ValueBounds{small, large};
+}
 
 Extended ArcTangent2(Extended y, Extended x) noexcept {
   if (IsNaN(y) || IsNaN(x) || IsUnnormal(y) || IsUnnormal(x)) return kNaN;
