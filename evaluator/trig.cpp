@@ -385,18 +385,32 @@ std::optional<ValueBounds> CircularBounds(CircularFunction kind,
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // The magnitude lies within kErrorUnits of the mantissa, which has 64
-  // bits: both ends are exact in two words and at most 65 bits long, so
-  // rounding them to 64 bits moves them by 1 unit, well inside the
-  // bound's margin (kErrorUnits is four times the proven error).
-  wide::Unsigned<2> low = wide::Widen<2>(v.magnitude.m);
-  wide::Unsigned<2> high = low;
-  wide::Unsigned<2> error;
-  error.limbs[0] = kErrorUnits;
-  wide::SubtractFrom(low, error);  // the mantissa is at least 2^63
-  wide::AddTo(high, error);
-  const Extended small = wide::RoundExact(v.negative, low, v.magnitude.e);
-  const Extended large = wide::RoundExact(v.negative, high, v.magnitude.e);
+  // The magnitude lies within kErrorUnits of the 64-bit mantissa m·2^e;
+  // m − kErrorUnits and m + kErrorUnits (halved and rounded up when it
+  // carries out) are exact extended values around it.
+  const u64 m = trig::TopLimb(v.magnitude.m);
+  int lowExponent = v.magnitude.e;
+  u64 lowMantissa = m - kErrorUnits;  // m is at least 2^63
+  if ((lowMantissa >> 63) == 0) {
+    lowMantissa <<= 1;
+    --lowExponent;
+  }
+  int highExponent = v.magnitude.e;
+  u64 highMantissa = m + kErrorUnits;
+  if (highMantissa < m) {
+    highMantissa = (highMantissa >> 1 | u64{1} << 63) + 1;
+    ++highExponent;
+  }
+  // Normal results only; the rest (sines and tangents of tiny arguments)
+  // are left to the correctly rounded path.
+  const int lowField = lowExponent + 63 + kBias;
+  const int highField = highExponent + 63 + kBias;
+  if (lowField < 1 || highField >= kExponentMask) return std::nullopt;
+  const std::uint16_t sign = v.negative ? wide::kExtendedSignBit : 0;
+  const Extended small =
+      Extended::FromBits(static_cast<std::uint16_t>(sign | lowField), lowMantissa);
+  const Extended large =
+      Extended::FromBits(static_cast<std::uint16_t>(sign | highField), highMantissa);
   return v.negative ? ValueBounds{large, small} : ValueBounds{small, large};
 }
 

@@ -60,7 +60,12 @@ TEST(TrigTenDecimals, EnclosureHoldsTheExactValueAndIsNarrow) {
     const Extended argument = arguments.Circular(i);
     for (const Function& f : kFunctions) {
       const auto bounds = evaluator::CircularBounds(f.kind, argument);
-      ASSERT_TRUE(bounds.has_value()) << Show(argument);
+      // Only results below the normal range (sines and tangents of the
+      // tiniest arguments) are left without an enclosure.
+      const bool tiny = (argument.SignExponent() & 0x7FFF) < 64 &&
+                        f.kind != CircularFunction::kCosine;
+      ASSERT_TRUE(bounds.has_value() || tiny) << Show(argument);
+      if (!bounds) continue;
       oracle::ToMpfr(x.get(), argument);
       f.exact(exact.get(), x.get(), MPFR_RNDN);
       oracle::ToMpfr(end.get(), bounds->low);
