@@ -1,6 +1,6 @@
 #!/bin/sh
 # The shared object must export exactly the library's six functions and the
-# context functions.
+# context functions, the batches and the constant version.
 set -eu
 expected="error
 errors
@@ -10,8 +10,11 @@ evalo_destroy
 evalo_error
 evalo_error_text
 evalo_evaluate
+evalo_evaluate_many
 evalo_evaluate_text
+evalo_evaluate_text_many
 evalo_set_format
+evalo_version
 evalos
 format
 version"
