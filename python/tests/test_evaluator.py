@@ -1,11 +1,5 @@
-"""Tests of the Python binding against a built library.
+"""Evaluator: one context held explicitly."""
 
-EVALO_LIBRARY names the shared library to load; without it the library is
-loaded by its SONAME.
-"""
-
-import math
-import os
 import struct
 import sys
 import threading
@@ -13,7 +7,6 @@ import unittest
 
 import evalo
 
-LIBRARY = os.environ.get("EVALO_LIBRARY")
 
 
 def bits(value):
@@ -22,7 +15,7 @@ def bits(value):
 
 class EvaluatorTest(unittest.TestCase):
     def setUp(self):
-        self.calc = evalo.Evaluator(LIBRARY)
+        self.calc = evalo.Evaluator()
         self.addCleanup(self.calc.close)
 
     def test_evaluations(self):
@@ -105,6 +98,7 @@ class EvaluatorTest(unittest.TestCase):
 
     def test_version(self):
         self.assertEqual(self.calc.version(), "1.00")
+        self.assertEqual(evalo.library_version(), "1.00")
 
     def test_closed_evaluator_refuses_calls(self):
         self.calc.close()
@@ -115,7 +109,7 @@ class EvaluatorTest(unittest.TestCase):
 
 class SharingTest(unittest.TestCase):
     def test_evaluators_keep_their_own_format_and_error(self):
-        with evalo.Evaluator(LIBRARY) as rounded, evalo.Evaluator(LIBRARY) as plain:
+        with evalo.Evaluator() as rounded, evalo.Evaluator() as plain:
             rounded.set_format("5.2")
             rounded.evaluate("1/0")
             self.assertEqual(plain.evaluate_text("1/3"), "0.333333333333333")
@@ -124,7 +118,7 @@ class SharingTest(unittest.TestCase):
             self.assertEqual(rounded.evaluate_text("1/3"), "0.33")
 
     def test_threads_sharing_an_evaluator_read_their_own_errors(self):
-        calc = evalo.Evaluator(LIBRARY)
+        calc = evalo.Evaluator()
         self.addCleanup(calc.close)
         cases = [("1/0", evalo.ERR_MATH, "Err.Math"),
                  ("(1", evalo.ERR_BRACKET, "Err.Bracket"),
@@ -153,14 +147,21 @@ class SharingTest(unittest.TestCase):
 
 
 class LoadingTest(unittest.TestCase):
-    @unittest.skipUnless(os.environ.get("LD_LIBRARY_PATH"), "needs the library on the search path")
-    def test_loads_by_soname(self):
-        with evalo.Evaluator() as calc:
+    def test_a_path_given_is_loaded(self):
+        with evalo.Evaluator(evalo._library._candidates()[0]) as calc:
             self.assertEqual(calc.evaluate("2^10"), 1024.0)
 
-    def test_missing_library_raises(self):
-        with self.assertRaises(OSError):
-            evalo.Evaluator("/nonexistent/libevalo.so.1")
+    def test_missing_or_foreign_library_raises_import_error(self):
+        rows = [
+            ("/nonexistent/libevalo.so.1", "cannot load /nonexistent/libevalo.so.1"),
+            ("libm.so.6", "libm.so.6 is too old: it lacks evalo_create"),
+        ]
+        for path, message in rows:
+            with self.subTest(path=path):
+                with self.assertRaisesRegex(ImportError, message) as caught:
+                    evalo.Evaluator(path)
+                self.assertIn("pip install", str(caught.exception))
+                self.assertEqual(caught.exception.path, path)
 
 
 if __name__ == "__main__":
