@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "evaluator/utf8.h"
 namespace presentation {
 namespace {
 
@@ -102,34 +103,12 @@ class SymbolWriter {
 
 bool IsAscii(unsigned char byte) noexcept { return byte < 0x80; }
 
-// One UTF-8 character at text[i], advancing i; 0 for a malformed one.
-char32_t NextUtf8(std::string_view text, std::size_t& i) noexcept {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (IsAscii(lead)) return lead;
-  int continuations = 0;
-  char32_t codePoint = 0;
-  char32_t smallest = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    continuations = 1, codePoint = lead & 0x1F, smallest = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    continuations = 2, codePoint = lead & 0x0F, smallest = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    continuations = 3, codePoint = lead & 0x07, smallest = 0x10000;
-  } else {
-    return 0;
-  }
-  for (; continuations > 0; --continuations, ++i) {
-    if (i >= text.size()) return 0;
-    const auto next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  return codePoint >= smallest ? codePoint : 0;
-}
-
-bool FromUtf8(std::string_view symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
-  for (std::size_t i = 0; i < symbol.size();) {
-    const char32_t codePoint = NextUtf8(symbol, i);
+bool FromUtf8(const char* symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
+  for (const char* p = symbol; *p != '\0';) {
+    const evaluator::Utf8Character c = evaluator::DecodeUtf8(p);
+    if (c.length == 0) return false;
+    p += c.length;
+    const char32_t codePoint = c.codePoint;
     const unsigned code = codePoint < 0x80 ? codePoint : Cp932Code(codePoint);
     if (code == kNoCode) return false;
     cp932.Cp932(code);
@@ -194,7 +173,7 @@ bool ConvertCurrencySymbol(const char* symbol, const char* codeset,
   const std::string_view text(symbol);
   bool converted;
   if (NamesCharset(codeset, {"UTF8"})) {
-    converted = FromUtf8(text, cp932Writer, utf8Writer);
+    converted = FromUtf8(symbol, cp932Writer, utf8Writer);
   } else if (NamesCharset(codeset, {"SJIS", "SHIFTJIS", "CP932", "WINDOWS31J", "MSKANJI"})) {
     converted = FromCp932(text, cp932Writer, utf8Writer);
   } else {
