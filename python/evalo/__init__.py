@@ -8,24 +8,27 @@
 >>> evalo.evaluate_many(["1+2", "1,234.5*1.08"])
 [3.0, 1333.26]
 
-Errors raise EvaluationError, a ValueError that tells what went wrong:
+Errors raise EvaluationError, a ValueError that tells what went wrong and
+where, in characters of the expression:
 
->>> evalo.evaluate("LN0")
+>>> evalo.evaluate("1+LN0")
 Traceback (most recent call last):
     ...
-evalo.EvaluationError: Err.Math in 'LN0'
+evalo.EvaluationError: Err.Math in '1+LN0' at 2
+    1+LN0
+      ^^
 
-Texts go in and come out as str; the conversion to and from the library's
-code page 932 happens here. A text that code page 932 cannot hold, or that
-holds a NUL, raises EncodingError before anything reaches the library.
+Texts go in and come out as str, passed to the library as UTF-8: a
+character it does not know (€) is an ordinary Err.Syntax at its place. A
+text holding a NUL raises EncodingError before anything reaches the library.
 
 The module-level functions give each thread a context of its own, so any
 number of threads may call them at once. Evaluator holds one context
 explicitly, with its own format text and error.
 
-The library is the one inside this package; without one (a build that
-leaves it out) the system's libevalo.so.1; the environment variable
-EVALO_LIBRARY names another file instead. A library that is missing or too
+The library is the file the environment variable EVALO_LIBRARY names; else
+the one inside this package; without one (a build that leaves it out) the
+system's libevalo.so.1. A library that is missing or too
 old raises ImportError at import, naming the file tried.
 """
 

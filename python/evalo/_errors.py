@@ -26,8 +26,8 @@ _QUOTE_LIMIT = 60
 
 
 class EncodingError(ValueError):
-    """A text the library cannot be given: a NUL character (the library
-    would stop reading there) or a character it cannot represent."""
+    """A text the library cannot be given: one with a NUL character (the
+    library would stop reading there) or a lone surrogate."""
 
 
 def _display_width(text: str) -> int:
@@ -51,8 +51,12 @@ class EvaluationError(ValueError):
     >>> try:
     ...     evalo.evaluate("2*(3+4")
     ... except evalo.EvaluationError as error:
-    ...     print(error.name, error.text, error.code)
-    Bracket Err.Bracket 2
+    ...     print(error.name, error.text, error.code, error.offset, error.length)
+    ...     print(error)
+    Bracket Err.Bracket 2 2 1
+    Err.Bracket in '2*(3+4' at 2
+        2*(3+4
+          ^
     """
 
     def __init__(self, code: int, expression: str, *, value: float = 0.0,
@@ -78,7 +82,8 @@ class EvaluationError(ValueError):
         start = max(0, self.offset - _QUOTE_LIMIT // 2)
         shown = self.expression[start:start + _QUOTE_LIMIT]
         before = self.expression[start:self.offset]
-        token = self.expression[self.offset:self.offset + max(self.length, 1)]
+        end = min(self.offset + max(self.length, 1), start + _QUOTE_LIMIT)
+        token = self.expression[self.offset:end]
         caret = " " * _display_width(before) + "^" * max(_display_width(token), 1)
         return f"{head} at {self.offset}\n    {shown}\n    {caret}"
 

@@ -11,8 +11,12 @@ from typing import Iterable, Literal, Union
 from . import _library
 from ._errors import ERROR_NAMES, OK, EncodingError, EvaluationError
 
-ENCODING = "cp932"
+ENCODING = "utf-8"
 TEXT_SIZE = 52  # the longest result text with its NUL
+
+# The options of evalo_create_with.
+_UTF8 = 1
+_LOOKALIKES = 2
 
 ValueErrors = Literal["raise", "nan", "return"]
 TextErrors = Literal["raise", "text", "return"]
@@ -23,25 +27,24 @@ def _encode(text: str, what: str) -> bytes:
         raise TypeError(f"{what} must be str, not {type(text).__name__}")
     nul = text.find("\0")
     if nul >= 0:
-        raise EncodingError(f"{what} {text[:60]!r} contains NUL at position {nul}")
-    return _encode_checked(text, what, text)
-
-
-def _encode_checked(text: str, what: str, joined: str) -> bytes:
+        raise EncodingError(f"{what} {text[:60]!r} contains NUL at position {nul}; "
+                            "the library would stop reading there")
     try:
-        return joined.encode("ascii") if joined.isascii() else joined.encode(ENCODING)
-    except UnicodeEncodeError as fault:
-        bad = joined[fault.start:fault.end]
-        start = joined.rfind("\0", 0, fault.start) + 1
-        raise EncodingError(
-            f"{what} {text[:60]!r} cannot be written in code page 932: "
-            f"{bad!r} at position {fault.start - start}") from fault
+        return text.encode(ENCODING)
+    except UnicodeEncodeError as fault:  # only a lone surrogate gets here
+        raise EncodingError(f"{what} {text[:60]!r} holds a lone surrogate "
+                            f"at position {fault.start}") from fault
 
 
 def _decode(raw: bytes | None) -> str:
-    # A format text cut at 7 bytes may end inside a double-byte character;
-    # such a stray byte shows as U+FFFD rather than failing the call.
+    # A format text cut at 7 bytes may end inside a character; such stray
+    # bytes show as U+FFFD rather than failing the call.
     return (raw or b"").decode(ENCODING, errors="replace")
+
+
+def _characters(raw: bytes) -> int:
+    """How many characters of the Python string these bytes came from."""
+    return len(raw.decode(ENCODING, errors="replace"))
 
 
 def _pack(texts: Iterable[str]) -> tuple[list[str], bytes]:
@@ -61,19 +64,12 @@ def _pack(texts: Iterable[str]) -> tuple[list[str], bytes]:
             if "\0" in item:
                 _encode(item, f"item {index}")
     try:
-        raw = joined.encode("ascii") if joined.isascii() else joined.encode(ENCODING)
+        raw = joined.encode(ENCODING)
     except UnicodeEncodeError as fault:
         index = joined.count("\0", 0, fault.start)
-        raise _encode_error(items[index], f"item {index}") from fault
+        _encode(items[index], f"item {index}")
+        raise  # not reached: the item raises on its own
     return items, raw + b"\0"
-
-
-def _encode_error(text: str, what: str) -> EncodingError:
-    try:
-        _encode(text, what)
-    except EncodingError as error:
-        return error
-    raise AssertionError("the text encodes on its own")  # pragma: no cover
 
 
 def _address(buffer: array | bytearray) -> int:
@@ -82,32 +78,69 @@ def _address(buffer: array | bytearray) -> int:
     return ctypes.addressof((ctypes.c_char * len(buffer)).from_buffer(buffer))
 
 
+class _Outcome:
+    """One evaluation's error, its place kept in bytes until asked for."""
+
+    __slots__ = ("code", "raw", "byte_offset", "byte_length")
+
+    def __init__(self, code: int = OK, raw: bytes = b"", byte_offset: int = -1,
+                 byte_length: int = 0) -> None:
+        self.code = code
+        self.raw = raw
+        self.byte_offset = byte_offset
+        self.byte_length = byte_length
+
+    def place(self) -> tuple[int | None, int]:
+        """(offset, length) in characters, or (None, 0) without a place."""
+        if self.byte_offset < 0:
+            return None, 0
+        offset = _characters(self.raw[:self.byte_offset])
+        end = self.byte_offset + self.byte_length
+        return offset, _characters(self.raw[self.byte_offset:end])
+
+    def error(self, expression: str, value: float = 0.0,
+              index: int | None = None) -> EvaluationError:
+        offset, length = self.place()
+        return EvaluationError(self.code, expression, value=value, offset=offset,
+                               length=length, index=index)
+
+
+_SUCCESS = _Outcome()
+
+
 class Evaluator:
     """One evaluation context of the library: its own format text, error
     and result buffer, so evaluators never disturb each other, nor C code in
     the same process that uses the library's process-wide functions.
 
     library: the path of a shared library to use instead of the default
-    (the one inside this package, else EVALO_LIBRARY's, else the system's).
+    (EVALO_LIBRARY's, else the one inside this package, else the system's).
+    lookalikes: also read the marks typed for operators in a full-width
+    input mode: "×" as "*", "÷" as "/", "ー" and "‐" as "-", the full-width
+    space as a blank.
 
     An Evaluator may be shared between threads: each call holds the
-    evaluator's lock, and error_code() and error_text() report the calling
-    thread's own last evaluation.
+    evaluator's lock, and error_code(), error_text(), error_offset() and
+    error_length() report the calling thread's own last evaluation.
 
     >>> with Evaluator() as calc:
     ...     calc.set_format("5.2")
     ...     calc.evaluate_text("（１＋２）＊ＳＩＮ３０")
-    ...     calc.evaluate("1/0"), calc.error_code(), calc.error_text()
+    ...     calc.evaluate("1+2/(3-3)"), calc.error_text(), calc.error_offset()
     '5.2'
     '-2.96'
-    (0.0, -1, 'Err.Math')
+    (1.0, 'Err.Math', 3)
+    >>> with Evaluator(lookalikes=True) as calc:
+    ...     calc.evaluate("１２×３ー６")
+    30.0
     """
 
-    def __init__(self, library: str | os.PathLike[str] | None = None) -> None:
+    def __init__(self, library: str | os.PathLike[str] | None = None, *,
+                 lookalikes: bool = False) -> None:
         self._lib = _library.load(library)
-        handle = self._lib.evalo_create()
+        handle = self._lib.evalo_create_with(_UTF8 | (_LOOKALIKES if lookalikes else 0))
         if not handle:
-            raise MemoryError("evalo_create could not allocate a context")
+            raise MemoryError("evalo_create_with could not allocate a context")
         self._ctx: ctypes.c_void_p | None = ctypes.c_void_p(handle)
         self._lock = threading.Lock()
         self._last = threading.local()
@@ -160,38 +193,71 @@ class Evaluator:
         return _decode(self._call(expression, self._lib.evalo_evaluate_text)[0])
 
     def _call(self, expression: str, function) -> tuple:
-        """(result, code) of one evaluation by function, remembered as this
-        thread's last."""
+        """(result, outcome) of one evaluation by function, remembered as
+        this thread's last."""
         raw = _encode(expression, "expression")
         with self._lock:
             ctx = self._context()
             result = function(ctx, raw)
-            code = self._last.code = self._lib.evalo_error(ctx)
-        return result, code
+            outcome = self._outcome(ctx, raw)
+        self._last.outcome = outcome
+        return result, outcome
+
+    def _outcome(self, ctx: ctypes.c_void_p, raw: bytes) -> _Outcome:
+        # Called under the lock, right after the evaluation.
+        code = self._lib.evalo_error(ctx)
+        if code == OK:
+            return _SUCCESS
+        return _Outcome(code, raw, self._lib.evalo_error_offset(ctx),
+                        self._lib.evalo_error_length(ctx))
 
     def _checked(self, expression: str, function):
-        result, code = self._call(expression, function)
-        if code != OK:
-            value = result if isinstance(result, float) else 0.0
-            raise self._error(code, expression, None, value)
+        result, outcome = self._call(expression, function)
+        if outcome.code != OK:
+            raise outcome.error(expression, result if isinstance(result, float) else 0.0)
         return result
 
-    def _error(self, code: int, expression: str, index: int | None,
-               value: float = 0.0) -> EvaluationError:
-        return EvaluationError(code, expression, value=value, index=index)
+    def _last_outcome(self) -> _Outcome:
+        return getattr(self._last, "outcome", _SUCCESS)
 
     def error_code(self) -> int:
         """The error code of this thread's last evaluation (0: success)."""
-        return getattr(self._last, "code", OK)
+        return self._last_outcome().code
 
     def error_text(self) -> str:
         """The error text of this thread's last evaluation ("" for none)."""
         code = self.error_code()
         return "" if code == OK else "Err." + ERROR_NAMES.get(code, str(code))
 
+    def error_offset(self) -> int | None:
+        """Where this thread's last evaluation failed, in characters of its
+        expression; None after a success or an error without a place."""
+        return self._last_outcome().place()[0]
+
+    def error_length(self) -> int:
+        """How many characters the token at fault has (0 without a place)."""
+        return self._last_outcome().place()[1]
+
     def version(self) -> str:
         """The library's version text."""
         return _decode(self._lib.evalo_version())
+
+    def _failures(self, items: list[str], codes: array, values: list | None, function):
+        """(index, EvaluationError) of each failed item, in order. The batch
+        reports codes only; each failure is evaluated once more, alone, by
+        function, for the place of its error."""
+        for index, code in enumerate(codes):
+            if code == OK:
+                continue
+            raw = _encode(items[index], "expression")
+            with self._lock:
+                ctx = self._context()
+                function(ctx, raw)
+                outcome = self._outcome(ctx, raw)
+            value = values[index] if values is not None else 0.0
+            if outcome.code != code:  # never seen: evaluation is deterministic
+                outcome = _Outcome(code)
+            yield index, outcome.error(items[index], value, index)
 
     def evaluate_many(self, expressions: Iterable[str], *,
                       errors: ValueErrors = "raise") -> list[Union[float, EvaluationError]]:
@@ -215,20 +281,17 @@ class Evaluator:
         codes = array("i", bytes(4 * count))
         if count:
             with self._lock:
-                ctx = self._context()
-                self._lib.evalo_evaluate_many(ctx, raw, len(raw), count,
+                self._lib.evalo_evaluate_many(self._context(), raw, len(raw), count,
                                               _address(values), _address(codes))
-                self._last.code = codes[-1]
         results: list = values.tolist()
         if codes.count(OK) == count:
             return results
-        for index, code in enumerate(codes):
-            if code == OK:
-                continue
-            if errors == "nan":
-                results[index] = float("nan")
-                continue
-            error = self._error(code, items[index], index, results[index])
+        if errors == "nan":
+            for index, code in enumerate(codes):
+                if code != OK:
+                    results[index] = float("nan")
+            return results
+        for index, error in self._failures(items, codes, results, self._lib.evalo_evaluate):
             if errors == "raise":
                 raise error
             results[index] = error
@@ -257,10 +320,8 @@ class Evaluator:
         texts = bytearray(TEXT_SIZE * count)
         codes = array("i", bytes(4 * count))
         with self._lock:
-            ctx = self._context()
-            self._lib.evalo_evaluate_text_many(ctx, raw, len(raw), count, _address(texts),
-                                               len(texts), _address(codes))
-            self._last.code = codes[-1]
+            self._lib.evalo_evaluate_text_many(self._context(), raw, len(raw), count,
+                                               _address(texts), len(texts), _address(codes))
         # The texts lie back to back, each with its NUL, then zeros: any
         # results after the last non-empty one are empty texts.
         used = texts.rstrip(b"\0")
@@ -268,10 +329,8 @@ class Evaluator:
         results.extend([""] * (count - len(results)))
         if errors == "text" or codes.count(OK) == count:
             return results
-        for index, code in enumerate(codes):
-            if code == OK:
-                continue
-            error = self._error(code, items[index], index)
+        for index, error in self._failures(items, codes, None,
+                                           self._lib.evalo_evaluate_text):
             if errors == "raise":
                 raise error
             results[index] = error

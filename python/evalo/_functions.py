@@ -12,17 +12,22 @@ from ._evaluator import Evaluator, TextErrors, ValueErrors, _decode
 _per_thread = threading.local()
 
 
-def _evaluator(format: str) -> Evaluator:
-    evaluator = getattr(_per_thread, "evaluator", None)
+def _evaluator(format: str, lookalikes: bool) -> Evaluator:
+    evaluators = getattr(_per_thread, "evaluators", None)
+    if evaluators is None:
+        evaluators = _per_thread.evaluators = {}
+    evaluator = evaluators.get(lookalikes)
     if evaluator is None:
-        evaluator = _per_thread.evaluator = Evaluator()
+        evaluator = evaluators[lookalikes] = Evaluator(lookalikes=bool(lookalikes))
     evaluator._use_format(format)
     return evaluator
 
 
-def evaluate(expression: str, format: str = "") -> float:
+def evaluate(expression: str, format: str = "", *, lookalikes: bool = False) -> float:
     """The value of an expression, rounded by a numeric format text
     ("N" or "N.M"); raises EvaluationError when it does not evaluate.
+    lookalikes: also read "×", "÷", "ー", "‐" and the full-width space as
+    the operators and blank they stand for.
 
     >>> evaluate("(1+2)*3.5-4/2")
     8.5
@@ -30,12 +35,14 @@ def evaluate(expression: str, format: str = "") -> float:
     0.33
     >>> evaluate("１２，０００＋５００")
     12500.0
+    >>> evaluate("１２×３", lookalikes=True)
+    36.0
     """
-    evaluator = _evaluator(format)
+    evaluator = _evaluator(format, lookalikes)
     return evaluator._checked(expression, evaluator._lib.evalo_evaluate)
 
 
-def evaluate_text(expression: str, format: str = "") -> str:
+def evaluate_text(expression: str, format: str = "", *, lookalikes: bool = False) -> str:
     """The result of an expression as text, written through the format text
     (a number format "N.M" or a pattern such as "%.2f" or "%n"); raises
     EvaluationError when it does not evaluate.
@@ -45,12 +52,13 @@ def evaluate_text(expression: str, format: str = "") -> str:
     >>> evaluate_text("1234567.891", format="%n")
     '1,234,567.89'
     """
-    evaluator = _evaluator(format)
+    evaluator = _evaluator(format, lookalikes)
     return _decode(evaluator._checked(expression, evaluator._lib.evalo_evaluate_text))
 
 
 def evaluate_many(expressions: Iterable[str], format: str = "", *,
-                  errors: ValueErrors = "raise") -> list[Union[float, EvaluationError]]:
+                  errors: ValueErrors = "raise",
+                  lookalikes: bool = False) -> list[Union[float, EvaluationError]]:
     """The values of many expressions, evaluated in one call into the library.
 
     errors: "raise" (the first failure's EvaluationError), "nan" (NaN in
@@ -61,11 +69,12 @@ def evaluate_many(expressions: Iterable[str], format: str = "", *,
     >>> [type(x).__name__ for x in evaluate_many(["1", "1+"], errors="return")]
     ['float', 'EvaluationError']
     """
-    return _evaluator(format).evaluate_many(expressions, errors=errors)
+    return _evaluator(format, lookalikes).evaluate_many(expressions, errors=errors)
 
 
 def evaluate_text_many(expressions: Iterable[str], format: str = "", *,
-                       errors: TextErrors = "raise") -> list[Union[str, EvaluationError]]:
+                       errors: TextErrors = "raise",
+                       lookalikes: bool = False) -> list[Union[str, EvaluationError]]:
     """The result texts of many expressions, evaluated in one call into the
     library.
 
@@ -75,7 +84,7 @@ def evaluate_text_many(expressions: Iterable[str], format: str = "", *,
     >>> evaluate_text_many(["0.5", "(1"], format="%.1f", errors="text")
     ['0.5', 'Err.Bracket']
     """
-    return _evaluator(format).evaluate_text_many(expressions, errors=errors)
+    return _evaluator(format, lookalikes).evaluate_text_many(expressions, errors=errors)
 
 
 def library_version() -> str:
@@ -84,4 +93,4 @@ def library_version() -> str:
     >>> library_version()
     '1.00'
     """
-    return _evaluator("").version()
+    return _evaluator("", False).version()

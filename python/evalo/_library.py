@@ -24,13 +24,15 @@ _c_address = ctypes.c_void_p
 # restype c_char_p copies a text into a bytes object the moment the call
 # returns, before the next call can rewrite the library's buffer.
 _PROTOTYPES = (
-    ("evalo_create", _c_ctx, ()),
+    ("evalo_create_with", _c_ctx, (ctypes.c_uint,)),
     ("evalo_destroy", None, (_c_ctx,)),
     ("evalo_set_format", _c_text, (_c_ctx, _c_text)),
     ("evalo_evaluate", ctypes.c_double, (_c_ctx, _c_text)),
     ("evalo_evaluate_text", _c_text, (_c_ctx, _c_text)),
     ("evalo_error", ctypes.c_int, (_c_ctx,)),
     ("evalo_error_text", _c_text, (_c_ctx,)),
+    ("evalo_error_offset", ctypes.c_long, (_c_ctx,)),
+    ("evalo_error_length", ctypes.c_long, (_c_ctx,)),
     ("evalo_version", _c_text, ()),
     ("evalo_evaluate_many", _c_size,
      (_c_ctx, _c_text, _c_size, _c_size, _c_address, _c_address)),

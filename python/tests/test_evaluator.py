@@ -79,22 +79,38 @@ class EvaluatorTest(unittest.TestCase):
                 self.assertEqual(self.calc.evaluate_text(expression), text)
                 self.assertEqual(self.calc.error_code(), evalo.OK)
 
-    def test_texts_outside_code_page_932_are_refused(self):
+    def test_characters_without_a_meaning_are_syntax_errors_at_their_place(self):
         rows = [
-            ("1+\N{GRINNING FACE}", "position 2"),
-            ("\N{EURO SIGN}5", "position 0"),
-            ("1\x002", "NUL at position 1"),
+            # expression, offset, length in characters
+            ("1+\N{GRINNING FACE}", 2, 1),
+            ("\N{EURO SIGN}5", 0, 1),
+            ("（１＋２）＊ｘ", 6, 1),
         ]
-        for expression, where in rows:
+        for expression, offset, length in rows:
             with self.subTest(expression=expression):
-                with self.assertRaisesRegex(evalo.EncodingError, where):
-                    self.calc.evaluate(expression)
-                with self.assertRaises(evalo.EncodingError):
-                    self.calc.evaluate_text(expression)
+                self.calc.evaluate(expression)
+                self.assertEqual(self.calc.error_code(), evalo.ERR_SYNTAX)
+                self.assertEqual((self.calc.error_offset(), self.calc.error_length()),
+                                 (offset, length))
+        self.calc.evaluate("1")
+        self.assertEqual((self.calc.error_offset(), self.calc.error_length()), (None, 0))
+
+    def test_texts_the_library_cannot_take_are_refused(self):
+        with self.assertRaisesRegex(evalo.EncodingError, "NUL at position 1"):
+            self.calc.evaluate("1\x002")
+        with self.assertRaisesRegex(evalo.EncodingError, "surrogate at position 2"):
+            self.calc.evaluate_text("1+\ud800")
         with self.assertRaisesRegex(evalo.EncodingError, "format text"):
-            self.calc.set_format("%.2f\N{EURO SIGN}")
+            self.calc.set_format("%.2f\x00")
         with self.assertRaises(TypeError):
             self.calc.evaluate(b"1+2")
+
+    def test_lookalikes_only_when_asked(self):
+        with evalo.Evaluator(lookalikes=True) as lenient:
+            self.assertEqual(lenient.evaluate("１２×３ー６÷２"), 33.0)
+        self.calc.evaluate("１２×３")
+        self.assertEqual((self.calc.error_code(), self.calc.error_offset()),
+                         (evalo.ERR_SYNTAX, 2))
 
     def test_version(self):
         self.assertEqual(self.calc.version(), "1.00")
