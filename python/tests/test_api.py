@@ -3,18 +3,13 @@
 import ctypes
 import doctest
 import math
-import struct
-import threading
 import unittest
 
 import evalo
 import evalo._errors
 import evalo._evaluator
 import evalo._functions
-
-
-def bits(value):
-    return struct.unpack("<Q", struct.pack("<d", value))[0]
+from support import bits, run_threads
 
 
 # Expressions of every outcome, for comparing paths with one another.
@@ -232,11 +227,7 @@ class ThreadsTest(unittest.TestCase):
                     if error.code != evalo.ERR_MATH:
                         mismatches.append(error)
 
-        threads = [threading.Thread(target=run, args=case) for case in cases * 2]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
+        run_threads(run, cases * 2)
         self.assertEqual(mismatches, [])
 
 

@@ -1,16 +1,11 @@
 """Evaluator: one context held explicitly."""
 
-import struct
 import sys
-import threading
 import unittest
 
 import evalo
+from support import bits, run_threads
 
-
-
-def bits(value):
-    return struct.unpack("<Q", struct.pack("<d", value))[0]
 
 
 class EvaluatorTest(unittest.TestCase):
@@ -154,11 +149,7 @@ class SharingTest(unittest.TestCase):
         # between an evaluation and the reading of its error.
         self.addCleanup(sys.setswitchinterval, sys.getswitchinterval())
         sys.setswitchinterval(1e-6)
-        threads = [threading.Thread(target=run, args=case) for case in cases]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
+        run_threads(run, cases)
         self.assertEqual(mismatches, [])
 
 
