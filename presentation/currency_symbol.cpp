@@ -101,14 +101,20 @@ class SymbolWriter {
   bool overflowed_ = false;
 };
 
+
 bool IsAscii(unsigned char byte) noexcept { return byte < 0x80; }
 
 bool FromUtf8(const char* symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
   for (const char* p = symbol; *p != '\0';) {
-    const evaluator::Utf8Character c = evaluator::DecodeUtf8(p);
-    if (c.length == 0) return false;
-    p += c.length;
-    const char32_t codePoint = c.codePoint;
+    char32_t codePoint = static_cast<unsigned char>(*p);
+    if (IsAscii(static_cast<unsigned char>(*p))) {
+      ++p;
+    } else {  // the decoder reads only characters beyond ASCII
+      const evaluator::Utf8Character c = evaluator::DecodeUtf8(p);
+      if (c.length == 0) return false;
+      p += c.length;
+      codePoint = c.codePoint;
+    }
     const unsigned code = codePoint < 0x80 ? codePoint : Cp932Code(codePoint);
     if (code == kNoCode) return false;
     cp932.Cp932(code);

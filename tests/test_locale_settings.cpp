@@ -133,6 +133,7 @@ TEST(LocaleSettings, CurrencySymbolConversion) {
     const char* utf8;
   } cases[] = {
       {"$", "ANSI_X3.4-1968", "$", "$"},
+      {"R$", "UTF-8", "R$", "R$"},
       {"\xEF\xBF\xA5", "UTF-8", "\x81\x8F", "\xEF\xBF\xA5"},  // full-width yen
       {"\xC2\xA5", "utf8", "\x5C", "\xC2\xA5"},               // yen sign: the byte shown as yen
       {"\xEF\xBC\x84", "UTF-8", "\x81\x90", "\xEF\xBC\x84"},  // full-width dollar
