@@ -1,17 +1,25 @@
 #include "cli/calculator.h"
 
 #include <charconv>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <optional>
-
-#include "evalo.h"
 
 namespace cli {
 namespace {
 
-// Printed in place of an answer when an input or an answer cannot be
-// converted, so the output lines stay in step with the input lines.
-constexpr std::string_view kEncodingErrorText = "Err.Encoding";
+constexpr std::string_view ErrorText(ToolError error) {
+  switch (error) {
+    case ToolError::kEncoding:
+      return "Err.Encoding";
+    case ToolError::kMemory:
+      return "Err.Memory";
+  }
+  return "Err.";
+}
 
 // Writes the value so that reading it back gives the same double.
 std::string ValueText(double value) {
@@ -19,6 +27,15 @@ std::string ValueText(double value) {
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
                                      std::chars_format::general, 17);
   return std::string(buffer, written.ptr);
+}
+
+std::string BitsText(double value) {
+  std::uint64_t bits;
+  static_assert(sizeof bits == sizeof value);
+  std::memcpy(&bits, &value, sizeof bits);
+  char buffer[17];
+  std::snprintf(buffer, sizeof buffer, "%016" PRIx64, bits);
+  return buffer;
 }
 
 // Flushed at once: a pipe's reader gets each answer as its line is read.
@@ -30,37 +47,81 @@ bool WriteLine(std::string_view text) {
 
 }  // namespace
 
+Calculator::Calculator(const Transcoder& transcoder, OutputMode output)
+    : transcoder_(transcoder), output_(output), context_(evalo_create(), evalo_destroy) {}
+
+void Calculator::SetFormat(const char* library_text) {
+  evalo_set_format(context_.get(), library_text);
+}
+
 bool Calculator::Answer(std::string_view input, InputPlace place) {
+  try {
+    return AnswerOrThrow(input, place);
+  } catch (const std::bad_alloc&) {
+    std::string().swap(converted_);  // give back what a long line took
+    return AnswerUnevaluated(place, ToolError::kMemory, "not enough memory to evaluate it");
+  }
+}
+
+bool Calculator::AnswerOrThrow(std::string_view input, InputPlace place) {
   std::string problem;
-  std::optional<std::string> expression;
+  std::optional<std::string_view> expression;
   if (input.find('\0') != std::string_view::npos) {
     problem = "contains a NUL byte";
   } else {
-    expression = transcoder_.ToLibrary(input, &problem);
+    expression = transcoder_.ToLibrary(input, &converted_, &problem);
   }
-  if (!expression) return ReportEncodingFault(place, problem);
+  if (!expression) return AnswerUnevaluated(place, ToolError::kEncoding, problem);
 
-  std::string answer;
-  if (print_value_) {
-    const double value = evalo(expression->c_str());
-    answer = error() == EVALO_OK ? ValueText(value) : std::string(errors());
-  } else {
-    answer = evalos(expression->c_str());
-  }
-  if (error() != EVALO_OK) any_failed_ = true;
-
-  std::optional<std::string> shown = transcoder_.FromLibrary(answer);
+  const Outcome outcome = Evaluate(expression->data());
+  if (outcome.code != EVALO_OK) any_failed_ = true;
+  const std::optional<std::string> shown = transcoder_.FromLibrary(outcome.text);
   if (!shown) {
-    return ReportEncodingFault(place, "the answer cannot be written in " + transcoder_.charset());
+    return AnswerUnevaluated(place, ToolError::kEncoding,
+                             "the answer cannot be written in " + transcoder_.charset());
   }
-  return WriteLine(*shown);
+  return WriteLine(AnswerLine(outcome, *shown));
 }
 
-bool Calculator::ReportEncodingFault(InputPlace place, const std::string& problem) {
+Calculator::Outcome Calculator::Evaluate(const char* expression) {
+  evalo_context* context = context_.get();
+  Outcome outcome{0.0, EVALO_OK, {}};
+  if (output_ != OutputMode::kResultText) outcome.value = evalo_evaluate(context, expression);
+  if (output_ == OutputMode::kValue) {
+    outcome.code = evalo_error(context);
+    outcome.text = outcome.code == EVALO_OK ? ValueText(outcome.value)
+                                            : std::string(evalo_error_text(context));
+    return outcome;
+  }
+  // The text comes from an evaluation of its own: a pattern may fail where
+  // the value did not, and that code is the one reported.
+  outcome.text = evalo_evaluate_text(context, expression);
+  outcome.code = evalo_error(context);
+  return outcome;
+}
+
+std::string Calculator::AnswerLine(const Outcome& outcome, std::string_view shown_text) const {
+  if (output_ != OutputMode::kBits) return std::string(shown_text);
+  std::string line = BitsText(outcome.value);
+  line += ' ';
+  line += std::to_string(outcome.code);
+  line += ' ';
+  line += shown_text;
+  return line;
+}
+
+bool Calculator::AnswerUnevaluated(InputPlace place, ToolError error,
+                                   std::string_view problem) {
   any_failed_ = true;
-  std::fprintf(stderr, "evalo: %.*s %zu: %s\n", static_cast<int>(place.kind.size()),
-               place.kind.data(), place.number, problem.c_str());
-  return WriteLine(kEncodingErrorText);
+  std::fprintf(stderr, "evalo: %.*s %zu: %.*s\n", static_cast<int>(place.kind.size()),
+               place.kind.data(), place.number, static_cast<int>(problem.size()),
+               problem.data());
+  // With --bits, the fields the library would have filled say that it was
+  // not asked: a dash for the bits and for the code.
+  if (output_ == OutputMode::kBits) {
+    std::fputs("- - ", stdout);
+  }
+  return WriteLine(ErrorText(error));
 }
 
 }  // namespace cli

@@ -3,10 +3,13 @@
 #define EVALO_CLI_CALCULATOR_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "cli/options.h"
 #include "cli/transcoder.h"
+#include "evalo.h"
 
 namespace cli {
 
@@ -16,22 +19,41 @@ struct InputPlace {
   std::size_t number;     // from 1
 };
 
+// Answers the tool gives itself when an input never reaches the library.
+enum class ToolError { kEncoding, kMemory };
+
 class Calculator {
  public:
-  Calculator(const Transcoder& transcoder, bool print_value)
-      : transcoder_(transcoder), print_value_(print_value) {}
+  Calculator(const Transcoder& transcoder, OutputMode output);
 
-  // Evaluates one input and writes its answer line. False when writing
-  // stdout failed, which ends the run.
+  // Sets the format text, given in code page 932 like the expressions.
+  void SetFormat(const char* library_text);
+
+  // Evaluates one input and writes its answer line; the input must be
+  // followed by a NUL. False when writing stdout failed, which ends the run.
   bool Answer(std::string_view input, InputPlace place);
+
+  // Writes the answer for an input that could not be evaluated, and the
+  // problem on standard error. False when writing stdout failed.
+  bool AnswerUnevaluated(InputPlace place, ToolError error, std::string_view problem);
 
   bool any_failed() const { return any_failed_; }
 
  private:
-  bool ReportEncodingFault(InputPlace place, const std::string& problem);
+  struct Outcome {
+    double value;
+    int code;
+    std::string text;  // the result or error text, in code page 932
+  };
+
+  bool AnswerOrThrow(std::string_view input, InputPlace place);
+  Outcome Evaluate(const char* expression);
+  std::string AnswerLine(const Outcome& outcome, std::string_view shown_text) const;
 
   const Transcoder& transcoder_;
-  bool print_value_;
+  OutputMode output_;
+  std::unique_ptr<evalo_context, void (*)(evalo_context*)> context_;
+  std::string converted_;  // the last input converted to code page 932
   bool any_failed_ = false;
 };
 

@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,31 +56,60 @@ int EvaluateArguments(Calculator& calculator, const std::vector<std::string_view
   return calculator.any_failed() ? kExitFailure : kExitSuccess;
 }
 
-int EvaluateStandardInput(Calculator& calculator) {
+// Answers one line, or says why it could not be read. False when writing
+// stdout failed.
+bool AnswerLine(Calculator& calculator, const LineReader::Result& next, InputPlace place,
+                std::size_t max_line_bytes) {
+  switch (next.outcome) {
+    case LineReader::Outcome::kLine:
+      return calculator.Answer(next.line, place);
+    case LineReader::Outcome::kTooLong: {
+      char problem[96];
+      std::snprintf(problem, sizeof problem, "longer than %zu bytes (see --max-line-bytes)",
+                    max_line_bytes);
+      return calculator.AnswerUnevaluated(place, ToolError::kMemory, problem);
+    }
+    case LineReader::Outcome::kOutOfMemory:
+      return calculator.AnswerUnevaluated(place, ToolError::kMemory,
+                                          "not enough memory to read it");
+    case LineReader::Outcome::kEnd:
+    case LineReader::Outcome::kReadError:
+      break;
+  }
+  return true;
+}
+
+int EvaluateStandardInput(Calculator& calculator, std::size_t max_line_bytes) {
   const bool interactive = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
-  LineReader reader;
+  LineReader reader(STDIN_FILENO, max_line_bytes);
   for (std::size_t number = 1;; ++number) {
     if (interactive) {
       std::fwrite(kPrompt.data(), 1, kPrompt.size(), stdout);
       std::fflush(stdout);
     }
-    const std::optional<std::string_view> line = reader.Next(stdin);
-    if (!line) break;
-    if (!calculator.Answer(*line, {"line", number})) return ReportWriteError();
-  }
-  if (std::ferror(stdin)) {
-    std::fprintf(stderr, "evalo: cannot read standard input: %s\n", std::strerror(errno));
-    return kExitFailure;
+    const LineReader::Result next = reader.Next();
+    if (next.outcome == LineReader::Outcome::kEnd) break;
+    if (next.outcome == LineReader::Outcome::kReadError) {
+      std::fprintf(stderr, "evalo: cannot read standard input: %s\n",
+                   std::strerror(reader.error()));
+      return kExitFailure;
+    }
+    if (!AnswerLine(calculator, next, {"line", number}, max_line_bytes)) {
+      return ReportWriteError();
+    }
   }
   if (interactive) std::fputc('\n', stdout);  // end the prompt's line
   return calculator.any_failed() ? kExitFailure : kExitSuccess;
 }
 
 // Sets the library's format text, in code page 932 like the expressions.
-bool ApplyFormat(const Transcoder& transcoder, const std::string& text) {
+bool ApplyFormat(const Transcoder& transcoder, Calculator& calculator, const std::string& text) {
   std::string problem;
-  const std::optional<std::string> converted = transcoder.ToLibrary(text, &problem);
-  if (!converted || converted->find('\0') != std::string::npos) {
+  std::string storage;
+  const std::optional<std::string_view> converted =
+      text.find('\0') == std::string::npos ? transcoder.ToLibrary(text, &storage, &problem)
+                                           : std::nullopt;
+  if (!converted) {
     PrintUsageError("format text: " + (problem.empty() ? "contains a NUL byte" : problem));
     return false;
   }
@@ -87,11 +118,15 @@ bool ApplyFormat(const Transcoder& transcoder, const std::string& text) {
                     std::to_string(kFormatCapacity) + " bytes");
     return false;
   }
-  format(converted->c_str());
+  calculator.SetFormat(converted->data());
   return true;
 }
 
 int Run(int argc, char** argv) {
+  // A filter ends quietly when its reader goes away, as head expects, even
+  // when started with SIGPIPE ignored.
+  std::signal(SIGPIPE, SIG_DFL);
+
   const ParsedArguments parsed = ParseArguments(argc, argv);
   if (!parsed.usage_error.empty()) {
     PrintUsageError(parsed.usage_error);
@@ -109,20 +144,30 @@ int Run(int argc, char** argv) {
   }
 
   const std::string charset = options.encoding ? *options.encoding : TerminalCharset();
-  const std::optional<Transcoder> transcoder = Transcoder::Open(charset);
+  std::string problem;
+  const std::optional<Transcoder> transcoder = Transcoder::Open(charset, &problem);
   if (!transcoder) {
-    PrintUsageError("cannot convert between '" + charset + "' and code page 932" +
-                    (options.encoding ? "" : "; choose a character set with --encoding"));
+    PrintUsageError(problem + (options.encoding ? "" : "; choose a character set with --encoding"));
     return kExitUsage;
   }
-  if (options.format && !ApplyFormat(*transcoder, *options.format)) return kExitUsage;
+  Calculator calculator(*transcoder, options.output);
+  if (options.format && !ApplyFormat(*transcoder, calculator, *options.format)) return kExitUsage;
 
-  Calculator calculator(*transcoder, options.print_value);
-  return options.expressions.empty() ? EvaluateStandardInput(calculator)
-                                     : EvaluateArguments(calculator, options.expressions);
+  return options.expressions.empty()
+             ? EvaluateStandardInput(calculator, options.max_line_bytes)
+             : EvaluateArguments(calculator, options.expressions);
 }
 
 }  // namespace
 }  // namespace cli
 
-int main(int argc, char** argv) { return cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return cli::Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Each input's own shortage is answered where it arises; this is the
+    // start-up (the command line, the character set) failing.
+    std::fputs("evalo: not enough memory to start\n", stderr);
+    return 1;
+  }
+}

@@ -1,6 +1,10 @@
 #include "cli/options.h"
 
-#include <cstddef>
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <iterator>
+#include <utility>
 
 namespace cli {
 
@@ -20,9 +24,15 @@ const std::string_view kHelpText =
     "                      (at most 7 bytes)\n"
     "      --value         print the value with 17 significant digits instead\n"
     "                      of the result text (errors still print their text)\n"
+    "      --bits          print the value's 64 bits in hexadecimal, the error\n"
+    "                      code and the result text, separated by blanks\n"
     "      --encoding NAME character set of input and output (default: the\n"
     "                      locale's, UTF-8 when the locale is plain ASCII);\n"
-    "                      cp932 passes bytes through unchanged\n"
+    "                      cp932 passes bytes through unchanged; it must keep\n"
+    "                      ASCII as it is (UTF-16 and UTF-32 do not)\n"
+    "      --max-line-bytes N\n"
+    "                      longest input line, in bytes (default 8388608);\n"
+    "                      a longer line answers Err.Memory\n"
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the tool's and the library's version and exit\n"
     "\n"
@@ -33,15 +43,52 @@ const std::string_view kHelpText =
     "expression such as -PI.\n"
     "\n"
     "An input that cannot be converted to code page 932 (or an answer that\n"
-    "cannot be converted back) prints Err.Encoding on its output line and a\n"
-    "message naming the line or argument on standard error; the rest of the\n"
-    "input is still evaluated. Arguments are counted among the expressions\n"
-    "only, so argument N is answered on output line N.\n"
+    "cannot be converted back) prints Err.Encoding on its output line, and\n"
+    "an input that does not fit in memory or is longer than the limit prints\n"
+    "Err.Memory, each with a message naming the line or argument on standard\n"
+    "error; the rest of the input is still evaluated. Arguments are counted\n"
+    "among the expressions only, so argument N is answered on output line N.\n"
     "\n"
     "exit status: 0 when every expression succeeded, 1 when any failed\n"
-    "(or the output could not be written), 2 for a usage error.\n";
+    "(or the output or the input failed), 2 for a usage error. When the\n"
+    "reader of the output goes away, evalo ends at once by SIGPIPE.\n";
 
 namespace {
+
+enum class OptionName {
+  kFormat,
+  kEncoding,
+  kMaxLineBytes,
+  kValue,
+  kBits,
+  kHelp,
+  kVersion,
+};
+
+struct OptionSpec {
+  std::string_view long_name;
+  std::string_view short_name;  // empty when there is none
+  bool takes_value;
+  OptionName name;
+};
+
+constexpr OptionSpec kOptionSpecs[] = {
+    {"--format", "-f", true, OptionName::kFormat},
+    {"--encoding", "", true, OptionName::kEncoding},
+    {"--max-line-bytes", "", true, OptionName::kMaxLineBytes},
+    {"--value", "", false, OptionName::kValue},
+    {"--bits", "", false, OptionName::kBits},
+    {"--help", "-h", false, OptionName::kHelp},
+    {"--version", "-V", false, OptionName::kVersion},
+};
+
+const OptionSpec* FindOption(std::string_view name) {
+  const auto found = std::find_if(std::begin(kOptionSpecs), std::end(kOptionSpecs),
+                                  [name](const OptionSpec& spec) {
+                                    return spec.long_name == name || spec.short_name == name;
+                                  });
+  return found == std::end(kOptionSpecs) ? nullptr : found;
+}
 
 bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -63,6 +110,63 @@ std::string QuotedOption(std::string_view option) {
   return quoted;
 }
 
+// Splits "--name=value" and "-fvalue" into a name and an attached value.
+std::pair<std::string_view, std::optional<std::string_view>> SplitAttachedValue(
+    std::string_view argument) {
+  if (argument.starts_with("--")) {
+    const auto equals = argument.find('=');
+    if (equals == std::string_view::npos) return {argument, std::nullopt};
+    return {argument.substr(0, equals), argument.substr(equals + 1)};
+  }
+  const OptionSpec* spec = FindOption(argument.substr(0, 2));
+  if (argument.size() > 2 && spec != nullptr && spec->takes_value) {
+    return {argument.substr(0, 2), argument.substr(2)};
+  }
+  return {argument, std::nullopt};
+}
+
+std::optional<std::size_t> ParseByteCount(std::string_view text) {
+  std::uint64_t count = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (error != std::errc() || end != text.data() + text.size() || count == 0 ||
+      count > SIZE_MAX) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(count);
+}
+
+// Stores one option's effect; returns a usage error, or empty.
+std::string ApplyOption(OptionName name, std::string_view value, Options& options) {
+  switch (name) {
+    case OptionName::kFormat:
+      options.format = std::string(value);
+      break;
+    case OptionName::kEncoding:
+      options.encoding = std::string(value);
+      break;
+    case OptionName::kMaxLineBytes:
+      if (const auto count = ParseByteCount(value)) {
+        options.max_line_bytes = *count;
+      } else {
+        return "option '--max-line-bytes' needs a whole number of bytes from 1, not " +
+               QuotedOption(value);
+      }
+      break;
+    case OptionName::kValue:
+      options.output = OutputMode::kValue;
+      break;
+    case OptionName::kBits:
+      options.output = OutputMode::kBits;
+      break;
+    case OptionName::kHelp:
+      options.show_help = true;
+      break;
+    case OptionName::kVersion:
+      options.show_version = true;
+      break;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -70,6 +174,8 @@ ParsedArguments ParseArguments(int argc, char** argv) {
   ParsedArguments parsed;
   Options& options = parsed.options;
   bool options_ended = false;
+  bool asked_for_value = false;
+  bool asked_for_bits = false;
   for (int index = 1; index < argc; ++index) {
     const std::string_view argument = argv[index];
     if (options_ended || !IsOption(argument)) {
@@ -80,50 +186,31 @@ ParsedArguments ParseArguments(int argc, char** argv) {
       options_ended = true;
       continue;
     }
-    // Split "--name=value" and "-fvalue" into a name and an attached value.
-    std::string_view name = argument;
-    std::optional<std::string_view> attached;
-    if (argument.starts_with("--")) {
-      if (const auto equals = argument.find('='); equals != std::string_view::npos) {
-        name = argument.substr(0, equals);
-        attached = argument.substr(equals + 1);
-      }
-    } else if (argument.size() > 2 && argument[1] == 'f') {
-      name = argument.substr(0, 2);
-      attached = argument.substr(2);
-    }
-    const bool takes_value = name == "-f" || name == "--format" || name == "--encoding";
-    const bool is_flag = name == "--value" || name == "-h" || name == "--help" ||
-                         name == "-V" || name == "--version";
-    if (!takes_value && !is_flag) {
+    auto [name, attached] = SplitAttachedValue(argument);
+    const OptionSpec* spec = FindOption(name);
+    if (spec == nullptr) {
       parsed.usage_error = "unknown option " + QuotedOption(argument) +
                            " (write -- before an expression that starts with -)";
       return parsed;
     }
-    if (is_flag && attached) {
+    if (!spec->takes_value && attached) {
       parsed.usage_error = "option " + QuotedOption(name) + " takes no value";
       return parsed;
     }
-    if (takes_value && !attached) {
+    if (spec->takes_value && !attached) {
       if (index + 1 >= argc) {
         parsed.usage_error = "option " + QuotedOption(name) + " needs a value";
         return parsed;
       }
       attached = argv[++index];
     }
-    if (name == "-f" || name == "--format") {
-      options.format = std::string(*attached);
-    } else if (name == "--encoding") {
-      options.encoding = std::string(*attached);
-    } else if (name == "--value") {
-      options.print_value = true;
-    } else if (name == "-h" || name == "--help") {
-      options.show_help = true;
-      return parsed;
-    } else {
-      options.show_version = true;
-      return parsed;
-    }
+    parsed.usage_error = ApplyOption(spec->name, attached.value_or(""), options);
+    if (!parsed.usage_error.empty() || options.show_help || options.show_version) return parsed;
+    asked_for_value |= spec->name == OptionName::kValue;
+    asked_for_bits |= spec->name == OptionName::kBits;
+  }
+  if (asked_for_value && asked_for_bits) {
+    parsed.usage_error = "options '--value' and '--bits' exclude each other";
   }
   return parsed;
 }

@@ -19,6 +19,10 @@ namespace {
 
 constexpr std::string_view kLibraryCharset = "CP932";
 
+std::string CannotConvert(const std::string& charset) {
+  return "cannot convert between '" + charset + "' and code page 932";
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -131,25 +135,51 @@ struct Transcoder::Converters {
   IconvHandle validity;
 };
 
-std::optional<Transcoder> Transcoder::Open(std::string charset) {
+namespace {
+
+// The bytes the tool relies on: line ends, what expressions are made of,
+// and what answers and carets are written with. Backslash and tilde are
+// left out, since Japanese character sets put the yen sign and the
+// overline there.
+constexpr std::string_view kAsciiProbe =
+    "\t\n\r !%()*+,-./0123456789:=ABCDEFGHIJKLMNOPQRSTUVWXYZ^abcdefghijklmnopqrstuvwxyz";
+
+bool KeepsAscii(const IconvHandle& from_library) {
+  const Conversion probe = Convert(from_library, kAsciiProbe);
+  return probe.failure == 0 && probe.text == kAsciiProbe;
+}
+
+}  // namespace
+
+std::optional<Transcoder> Transcoder::Open(std::string charset, std::string* problem) {
   Transcoder transcoder;
   transcoder.charset_ = std::move(charset);
   if (EqualsIgnoringAsciiCase(transcoder.charset_, kLibraryCharset)) return transcoder;
   auto converters = std::make_shared<const Converters>(transcoder.charset_);
   if (!converters->to_library.is_open() || !converters->from_library.is_open()) {
+    *problem = CannotConvert(transcoder.charset_);
+    return std::nullopt;
+  }
+  if (!KeepsAscii(converters->from_library)) {
+    *problem = "character set '" + transcoder.charset_ +
+               "' is not ASCII-compatible (lines are split at the byte LF)";
     return std::nullopt;
   }
   transcoder.converters_ = std::move(converters);
   return transcoder;
 }
 
-std::optional<std::string> Transcoder::ToLibrary(std::string_view input,
-                                                 std::string* problem) const {
-  if (!converters_) return std::string(input);
+std::optional<std::string_view> Transcoder::ToLibrary(std::string_view input,
+                                                      std::string* storage,
+                                                      std::string* problem) const {
+  if (!converters_) return input;
   Conversion converted = Convert(converters_->to_library, input);
-  if (converted.failure == 0) return std::move(converted.text);
-  *problem = converters_->DescribeInputFault(charset_, input, converted);
-  return std::nullopt;
+  if (converted.failure != 0) {
+    *problem = converters_->DescribeInputFault(charset_, input, converted);
+    return std::nullopt;
+  }
+  *storage = std::move(converted.text);
+  return *storage;
 }
 
 std::optional<std::string> Transcoder::FromLibrary(std::string_view text) const {
@@ -163,15 +193,19 @@ std::optional<std::string> Transcoder::FromLibrary(std::string_view text) const 
 
 struct Transcoder::Converters {};
 
-std::optional<Transcoder> Transcoder::Open(std::string charset) {
-  if (!EqualsIgnoringAsciiCase(charset, kLibraryCharset)) return std::nullopt;
+std::optional<Transcoder> Transcoder::Open(std::string charset, std::string* problem) {
+  if (!EqualsIgnoringAsciiCase(charset, kLibraryCharset)) {
+    *problem = CannotConvert(charset) + " (built without iconv)";
+    return std::nullopt;
+  }
   Transcoder transcoder;
   transcoder.charset_ = std::move(charset);
   return transcoder;
 }
 
-std::optional<std::string> Transcoder::ToLibrary(std::string_view input, std::string*) const {
-  return std::string(input);
+std::optional<std::string_view> Transcoder::ToLibrary(std::string_view input, std::string*,
+                                                      std::string*) const {
+  return input;
 }
 
 std::optional<std::string> Transcoder::FromLibrary(std::string_view text) const {

@@ -19,13 +19,19 @@ std::string TerminalCharset();
 // itself the bytes pass through untouched.
 class Transcoder {
  public:
-  // Empty when no conversion between the two character sets is known.
-  static std::optional<Transcoder> Open(std::string charset);
+  // Empty, with *problem saying why, when no conversion between the two
+  // character sets is known or the character set does not keep ASCII as it
+  // is (UTF-16, UTF-32): lines are split at the byte LF, and the answers
+  // and messages are written in ASCII.
+  static std::optional<Transcoder> Open(std::string charset, std::string* problem);
 
   const std::string& charset() const { return charset_; }
 
   // The input in code page 932, or empty with *problem describing the fault.
-  std::optional<std::string> ToLibrary(std::string_view input, std::string* problem) const;
+  // The input must be followed by a NUL, and so is the text returned: the
+  // input itself when it passes through, else the conversion in *storage.
+  std::optional<std::string_view> ToLibrary(std::string_view input, std::string* storage,
+                                            std::string* problem) const;
 
   // The library's text in the terminal's character set, or empty.
   std::optional<std::string> FromLibrary(std::string_view text) const;
