@@ -7,6 +7,12 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <version>
+
+#if !defined(__cpp_lib_to_chars) || __cpp_lib_to_chars < 201611L
+#define FMT_HEADER_ONLY
+#include <fmt/format.h>
+#endif
 
 namespace cli {
 namespace {
@@ -21,12 +27,18 @@ constexpr std::string_view ErrorText(ToolError error) {
   return "Err.";
 }
 
-// Writes the value so that reading it back gives the same double.
+// Writes the value so that reading it back gives the same double. Both
+// ways give the correctly rounded digits, whatever the locale; fmt serves
+// standard libraries without floating-point to_chars (emscripten's).
 std::string ValueText(double value) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
   char buffer[32];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
                                      std::chars_format::general, 17);
   return std::string(buffer, written.ptr);
+#else
+  return fmt::format("{:.17g}", value);
+#endif
 }
 
 std::string BitsText(double value) {

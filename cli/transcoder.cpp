@@ -9,9 +9,8 @@
 #include <cstring>
 #include <utility>
 
-#if __has_include(<iconv.h>)
+#ifdef EVALO_CLI_HAVE_ICONV
 #include <iconv.h>
-#define EVALO_CLI_HAVE_ICONV 1
 #endif
 
 namespace cli {

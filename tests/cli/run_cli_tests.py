@@ -236,6 +236,21 @@ class Encodings(unittest.TestCase):
         self.assertEqual((rc, out), (0, b"-2.9640948723\n"))
 
 
+    def test_character_sets_that_change_ascii_are_usage_errors(self):
+        for name in ("UTF-16", "utf-16le", "UTF-32", "UCS-2", "UCS-4", "UTF-7", "IBM037"):
+            with self.subTest(encoding=name):
+                rc, out, err = run(["--encoding", name], stdin=b"1+1\n")
+                self.assertEqual((rc, out), (2, b""))
+                self.assertIn(f"character set '{name}' is not ASCII-compatible", err)
+        # Japanese character sets that move only the backslash and tilde,
+        # or switch with escape sequences, keep every byte the tool needs.
+        for name in ("SHIFT_JIS", "ISO-2022-JP"):
+            with self.subTest(encoding=name):
+                raw = FULL_WIDTH_EXAMPLE.encode(name.replace("-", "_").lower()) + b"\n"
+                rc, out, _ = run(["--encoding", name, "-f", "5.2"], stdin=raw)
+                self.assertEqual((rc, out), (0, b"-2.96\n"))
+
+
 class BadInput(unittest.TestCase):
     def test_bad_line_fails_and_the_batch_continues(self):
         rc, out, err = run([], stdin=b"1+1\n\xff2\n2+2\n")
