@@ -1,5 +1,7 @@
 #include "cli/calculator.h"
 
+#include "cli/explain.h"
+
 #include <charconv>
 #include <cinttypes>
 #include <cstdint>
@@ -57,10 +59,18 @@ bool WriteLine(std::string_view text) {
   return std::fflush(stdout) == 0;
 }
 
+unsigned ContextOptions(LibraryEncoding encoding, bool lookalikes) {
+  return (encoding == LibraryEncoding::kUtf8 ? EVALO_UTF8 : 0u) |
+         (lookalikes ? EVALO_LOOKALIKES : 0u);
+}
+
 }  // namespace
 
-Calculator::Calculator(const Transcoder& transcoder, OutputMode output)
-    : transcoder_(transcoder), output_(output), context_(evalo_create(), evalo_destroy) {}
+Calculator::Calculator(const Transcoder& transcoder, CalculatorSettings settings)
+    : transcoder_(transcoder),
+      settings_(settings),
+      context_(evalo_create_with(ContextOptions(transcoder.library_encoding(), settings.lookalikes)),
+               evalo_destroy) {}
 
 void Calculator::SetFormat(const char* library_text) {
   evalo_set_format(context_.get(), library_text);
@@ -86,7 +96,10 @@ bool Calculator::AnswerOrThrow(std::string_view input, InputPlace place) {
   if (!expression) return AnswerUnevaluated(place, ToolError::kEncoding, problem);
 
   const Outcome outcome = Evaluate(expression->data());
-  if (outcome.code != EVALO_OK) any_failed_ = true;
+  if (outcome.code != EVALO_OK) {
+    any_failed_ = true;
+    if (settings_.explain) Explain(input, *expression);
+  }
   const std::optional<std::string> shown = transcoder_.FromLibrary(outcome.text);
   if (!shown) {
     return AnswerUnevaluated(place, ToolError::kEncoding,
@@ -98,8 +111,8 @@ bool Calculator::AnswerOrThrow(std::string_view input, InputPlace place) {
 Calculator::Outcome Calculator::Evaluate(const char* expression) {
   evalo_context* context = context_.get();
   Outcome outcome{0.0, EVALO_OK, {}};
-  if (output_ != OutputMode::kResultText) outcome.value = evalo_evaluate(context, expression);
-  if (output_ == OutputMode::kValue) {
+  if (settings_.output != OutputMode::kResultText) outcome.value = evalo_evaluate(context, expression);
+  if (settings_.output == OutputMode::kValue) {
     outcome.code = evalo_error(context);
     outcome.text = outcome.code == EVALO_OK ? ValueText(outcome.value)
                                             : std::string(evalo_error_text(context));
@@ -112,8 +125,23 @@ Calculator::Outcome Calculator::Evaluate(const char* expression) {
   return outcome;
 }
 
+// The input as given and the carets under the token at fault, placed by
+// the columns of the text the library read (the same characters).
+void Calculator::Explain(std::string_view input, std::string_view expression) const {
+  const long offset = evalo_error_offset(context_.get());
+  if (offset < 0) return;  // an error with no place, such as a pattern's
+  const long length = evalo_error_length(context_.get());
+  const std::string carets = CaretLine(expression, transcoder_.library_encoding(),
+                                       static_cast<std::size_t>(offset),
+                                       static_cast<std::size_t>(length));
+  std::fwrite(input.data(), 1, input.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fwrite(carets.data(), 1, carets.size(), stderr);
+  std::fputc('\n', stderr);
+}
+
 std::string Calculator::AnswerLine(const Outcome& outcome, std::string_view shown_text) const {
-  if (output_ != OutputMode::kBits) return std::string(shown_text);
+  if (settings_.output != OutputMode::kBits) return std::string(shown_text);
   std::string line = BitsText(outcome.value);
   line += ' ';
   line += std::to_string(outcome.code);
@@ -130,7 +158,7 @@ bool Calculator::AnswerUnevaluated(InputPlace place, ToolError error,
                problem.data());
   // With --bits, the fields the library would have filled say that it was
   // not asked: a dash for the bits and for the code.
-  if (output_ == OutputMode::kBits) {
+  if (settings_.output == OutputMode::kBits) {
     std::fputs("- - ", stdout);
   }
   return WriteLine(ErrorText(error));

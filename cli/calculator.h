@@ -22,11 +22,18 @@ struct InputPlace {
 // Answers the tool gives itself when an input never reaches the library.
 enum class ToolError { kEncoding, kMemory };
 
+struct CalculatorSettings {
+  OutputMode output = OutputMode::kResultText;
+  bool explain = false;     // show where each error is, on standard error
+  bool lookalikes = false;  // read the marks typed for operators
+};
+
 class Calculator {
  public:
-  Calculator(const Transcoder& transcoder, OutputMode output);
+  Calculator(const Transcoder& transcoder, CalculatorSettings settings);
 
-  // Sets the format text, given in code page 932 like the expressions.
+  // Sets the format text, given in the library's encoding like the
+  // expressions.
   void SetFormat(const char* library_text);
 
   // Evaluates one input and writes its answer line; the input must be
@@ -43,15 +50,16 @@ class Calculator {
   struct Outcome {
     double value;
     int code;
-    std::string text;  // the result or error text, in code page 932
+    std::string text;  // the result or error text, in the library's encoding
   };
 
   bool AnswerOrThrow(std::string_view input, InputPlace place);
   Outcome Evaluate(const char* expression);
   std::string AnswerLine(const Outcome& outcome, std::string_view shown_text) const;
+  void Explain(std::string_view input, std::string_view expression) const;
 
   const Transcoder& transcoder_;
-  OutputMode output_;
+  CalculatorSettings settings_;
   std::unique_ptr<evalo_context, void (*)(evalo_context*)> context_;
   std::string converted_;  // the last input converted to code page 932
   bool any_failed_ = false;

@@ -5,7 +5,7 @@
 //
 // Each expression argument, or else each line of standard input, gets exactly
 // one output line, so output line N always answers input N. The library reads
-// code page 932; the tool converts from and to the terminal's character set.
+// code page 932 and UTF-8; the tool converts other character sets.
 #include <unistd.h>
 
 #include <cerrno>
@@ -102,7 +102,7 @@ int EvaluateStandardInput(Calculator& calculator, std::size_t max_line_bytes) {
   return calculator.any_failed() ? kExitFailure : kExitSuccess;
 }
 
-// Sets the library's format text, in code page 932 like the expressions.
+// Sets the library's format text, in its encoding like the expressions.
 bool ApplyFormat(const Transcoder& transcoder, Calculator& calculator, const std::string& text) {
   std::string problem;
   std::string storage;
@@ -150,7 +150,9 @@ int Run(int argc, char** argv) {
     PrintUsageError(problem + (options.encoding ? "" : "; choose a character set with --encoding"));
     return kExitUsage;
   }
-  Calculator calculator(*transcoder, options.output);
+  const CalculatorSettings settings{
+      options.output, options.explain.value_or(isatty(STDERR_FILENO) == 1), options.lookalikes};
+  Calculator calculator(*transcoder, settings);
   if (options.format && !ApplyFormat(*transcoder, calculator, *options.format)) return kExitUsage;
 
   return options.expressions.empty()

@@ -26,10 +26,17 @@ const std::string_view kHelpText =
     "                      of the result text (errors still print their text)\n"
     "      --bits          print the value's 64 bits in hexadecimal, the error\n"
     "                      code and the result text, separated by blanks\n"
+    "      --explain       on an error, write the input and a caret line under\n"
+    "                      the token at fault on standard error (the default\n"
+    "                      when standard error is a terminal)\n"
+    "      --no-explain    never write that\n"
+    "      --lookalikes    also read the multiplication and division signs,\n"
+    "                      the long-vowel mark and the hyphen typed for\n"
+    "                      operators, and the full-width space\n"
     "      --encoding NAME character set of input and output (default: the\n"
     "                      locale's, UTF-8 when the locale is plain ASCII);\n"
-    "                      cp932 passes bytes through unchanged; it must keep\n"
-    "                      ASCII as it is (UTF-16 and UTF-32 do not)\n"
+    "                      UTF-8 and cp932 pass through unconverted; others\n"
+    "                      must keep ASCII as it is (UTF-16 and UTF-32 do not)\n"
     "      --max-line-bytes N\n"
     "                      longest input line, in bytes (default 8388608);\n"
     "                      a longer line answers Err.Memory\n"
@@ -42,12 +49,13 @@ const std::string_view kHelpText =
     "letter, so -5+3, -.5, -(1) and --2 are expressions; write -- before an\n"
     "expression such as -PI.\n"
     "\n"
-    "An input that cannot be converted to code page 932 (or an answer that\n"
-    "cannot be converted back) prints Err.Encoding on its output line, and\n"
-    "an input that does not fit in memory or is longer than the limit prints\n"
-    "Err.Memory, each with a message naming the line or argument on standard\n"
-    "error; the rest of the input is still evaluated. Arguments are counted\n"
-    "among the expressions only, so argument N is answered on output line N.\n"
+    "An input with a NUL byte or that cannot be converted to code page 932\n"
+    "(or an answer that cannot be converted back) prints Err.Encoding on its\n"
+    "output line, and an input that does not fit in memory or is longer than\n"
+    "the limit prints Err.Memory, each with a message naming the line or\n"
+    "argument on standard error; the rest of the input is still evaluated.\n"
+    "Arguments are counted among the expressions only, so argument N is\n"
+    "answered on output line N.\n"
     "\n"
     "exit status: 0 when every expression succeeded, 1 when any failed\n"
     "(or the output or the input failed), 2 for a usage error. When the\n"
@@ -61,6 +69,9 @@ enum class OptionName {
   kMaxLineBytes,
   kValue,
   kBits,
+  kExplain,
+  kNoExplain,
+  kLookalikes,
   kHelp,
   kVersion,
 };
@@ -78,6 +89,9 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"--max-line-bytes", "", true, OptionName::kMaxLineBytes},
     {"--value", "", false, OptionName::kValue},
     {"--bits", "", false, OptionName::kBits},
+    {"--explain", "", false, OptionName::kExplain},
+    {"--no-explain", "", false, OptionName::kNoExplain},
+    {"--lookalikes", "", false, OptionName::kLookalikes},
     {"--help", "-h", false, OptionName::kHelp},
     {"--version", "-V", false, OptionName::kVersion},
 };
@@ -157,6 +171,15 @@ std::string ApplyOption(OptionName name, std::string_view value, Options& option
       break;
     case OptionName::kBits:
       options.output = OutputMode::kBits;
+      break;
+    case OptionName::kExplain:
+      options.explain = true;
+      break;
+    case OptionName::kNoExplain:
+      options.explain = false;
+      break;
+    case OptionName::kLookalikes:
+      options.lookalikes = true;
       break;
     case OptionName::kHelp:
       options.show_help = true;

@@ -31,6 +31,15 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The character sets the library reads itself.
+std::optional<LibraryEncoding> PassThroughEncoding(std::string_view charset) {
+  if (EqualsIgnoringAsciiCase(charset, kLibraryCharset)) return LibraryEncoding::kCp932;
+  if (EqualsIgnoringAsciiCase(charset, "UTF-8") || EqualsIgnoringAsciiCase(charset, "UTF8")) {
+    return LibraryEncoding::kUtf8;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string TerminalCharset() {
@@ -150,10 +159,8 @@ bool KeepsAscii(const IconvHandle& from_library) {
 
 }  // namespace
 
-std::optional<Transcoder> Transcoder::Open(std::string charset, std::string* problem) {
-  Transcoder transcoder;
-  transcoder.charset_ = std::move(charset);
-  if (EqualsIgnoringAsciiCase(transcoder.charset_, kLibraryCharset)) return transcoder;
+std::optional<Transcoder> Transcoder::WithConverters(Transcoder transcoder,
+                                                    std::string* problem) {
   auto converters = std::make_shared<const Converters>(transcoder.charset_);
   if (!converters->to_library.is_open() || !converters->from_library.is_open()) {
     *problem = CannotConvert(transcoder.charset_);
@@ -192,14 +199,10 @@ std::optional<std::string> Transcoder::FromLibrary(std::string_view text) const 
 
 struct Transcoder::Converters {};
 
-std::optional<Transcoder> Transcoder::Open(std::string charset, std::string* problem) {
-  if (!EqualsIgnoringAsciiCase(charset, kLibraryCharset)) {
-    *problem = CannotConvert(charset) + " (built without iconv)";
-    return std::nullopt;
-  }
-  Transcoder transcoder;
-  transcoder.charset_ = std::move(charset);
-  return transcoder;
+std::optional<Transcoder> Transcoder::WithConverters(Transcoder transcoder,
+                                                    std::string* problem) {
+  *problem = CannotConvert(transcoder.charset_) + " (built without iconv)";
+  return std::nullopt;
 }
 
 std::optional<std::string_view> Transcoder::ToLibrary(std::string_view input, std::string*,
@@ -212,5 +215,15 @@ std::optional<std::string> Transcoder::FromLibrary(std::string_view text) const 
 }
 
 #endif
+
+std::optional<Transcoder> Transcoder::Open(std::string charset, std::string* problem) {
+  Transcoder transcoder;
+  transcoder.charset_ = std::move(charset);
+  if (const auto encoding = PassThroughEncoding(transcoder.charset_)) {
+    transcoder.library_encoding_ = *encoding;
+    return transcoder;
+  }
+  return WithConverters(std::move(transcoder), problem);
+}
 
 }  // namespace cli

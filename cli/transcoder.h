@@ -15,8 +15,13 @@ namespace cli {
 // terminals send today, and ASCII input is the same in both.
 std::string TerminalCharset();
 
-// Converts inputs to code page 932 and answers back; for code page 932
-// itself the bytes pass through untouched.
+// The library's side of the conversion: it reads code page 932, or UTF-8
+// on a context made for UTF-8.
+enum class LibraryEncoding { kCp932, kUtf8 };
+
+// Converts inputs to the library's encoding and answers back. Code page 932
+// and UTF-8, which the library reads itself, pass through untouched; other
+// character sets are converted to and from code page 932.
 class Transcoder {
  public:
   // Empty, with *problem saying why, when no conversion between the two
@@ -26,8 +31,10 @@ class Transcoder {
   static std::optional<Transcoder> Open(std::string charset, std::string* problem);
 
   const std::string& charset() const { return charset_; }
+  LibraryEncoding library_encoding() const { return library_encoding_; }
 
-  // The input in code page 932, or empty with *problem describing the fault.
+  // The input in the library's encoding, or empty with *problem describing
+  // the fault.
   // The input must be followed by a NUL, and so is the text returned: the
   // input itself when it passes through, else the conversion in *storage.
   std::optional<std::string_view> ToLibrary(std::string_view input, std::string* storage,
@@ -39,7 +46,10 @@ class Transcoder {
  private:
   struct Converters;  // iconv's handles; none for a pass-through
 
+  static std::optional<Transcoder> WithConverters(Transcoder transcoder, std::string* problem);
+
   std::string charset_;
+  LibraryEncoding library_encoding_ = LibraryEncoding::kCp932;
   std::shared_ptr<const Converters> converters_;
 };
 

@@ -253,33 +253,107 @@ class Encodings(unittest.TestCase):
 
 class BadInput(unittest.TestCase):
     def test_bad_line_fails_and_the_batch_continues(self):
-        rc, out, err = run([], stdin=b"1+1\n\xff2\n2+2\n")
+        rc, out, err = run(["--encoding", "EUC-JP"], stdin=b"1+1\n\xff2\n2+2\n")
         self.assertEqual(lines(out), ["2", "Err.Encoding", "4"])
         self.assertEqual(rc, 1)
-        self.assertIn("line 2: byte 1 is not valid UTF-8", err)
+        self.assertIn("line 2: byte 1 is not valid EUC-JP", err)
 
     def test_messages_name_the_place_and_the_fault(self):
         cases = [
             # arguments, stdin, message on stderr
-            (["1", b"1+\xff", "3"], b"", "argument 2: byte 3 is not valid UTF-8"),
-            (["1+€"], b"", "argument 1: the character at byte 3 has no code page 932 form"),
-            ([b"2*\xe2\x82"], b"", "argument 1: the input ends inside an incomplete UTF-8"),
+            (["1", b"1+\xff", "3"], b"", "argument 2: byte 3 is not valid EUC-JP"),
+            (["1+ǎ".encode("euc_jp")], b"",
+             "argument 1: the character at byte 3 has no code page 932 form"),
+            ([b"2*\xa4"], b"", "argument 1: the input ends inside an incomplete EUC-JP"),
             ([], b"1\n2\x003\n", "line 2: contains a NUL byte"),
-            # Code page 932 bytes where UTF-8 is expected.
-            ([], b"1\n" + FULL_WIDTH_EXAMPLE.encode("cp932") + b"\n", "line 2: byte 1 is not"),
         ]
         for args, stdin, message in cases:
             with self.subTest(args=args, stdin=stdin):
-                rc, out, err = run(args, stdin=stdin)
+                rc, out, err = run(["--encoding", "EUC-JP", *args], stdin=stdin)
                 self.assertEqual(rc, 1)
                 self.assertIn("Err.Encoding", lines(out))
                 self.assertEqual(len(lines(out)), max(len(args), stdin.count(b"\n")))
                 self.assertIn("evalo: " + message, err)
 
+    def test_utf8_goes_to_the_library_unconverted(self):
+        # What iconv would refuse is a word the library does not know.
+        cases = [
+            b"1+\xff",                                   # not UTF-8
+            "1+€".encode(),                              # no code page 932 form
+            b"2*\xe2\x82",                               # cut inside a character
+            FULL_WIDTH_EXAMPLE.encode("cp932"),          # code page 932 bytes
+        ]
+        for locale in ("C", "C.UTF-8"):
+            for stdin in cases:
+                with self.subTest(locale=locale, stdin=stdin):
+                    rc, out, err = run([], stdin=b"1\n" + stdin + b"\n", locale=locale)
+                    self.assertEqual((rc, lines(out), err), (1, ["1", "Err.Syntax"], ""))
+
     def test_unconvertible_format_is_a_usage_error(self):
-        rc, out, err = run(["-f", b"%\xff", "1"])
+        rc, out, err = run(["--encoding", "EUC-JP", "-f", b"%\xff", "1"])
         self.assertEqual((rc, out), (2, b""))
         self.assertIn("format text", err)
+
+
+class Explain(unittest.TestCase):
+    def test_caret_under_the_token_at_fault(self):
+        wide = "（１＋２）／０"
+        cases = [
+            # arguments, stderr bytes
+            (["LN0"], b"LN0\n^^\n"),
+            (["1+2/(3-3)"], b"1+2/(3-3)\n   ^\n"),
+            ([wide], wide.encode() + b"\n" + b" " * 10 + b"^^\n"),
+            (["--encoding", "cp932", wide.encode("cp932")],
+             wide.encode("cp932") + b"\n" + b" " * 10 + b"^^\n"),
+            (["--encoding", "EUC-JP", wide.encode("euc_jp")],
+             wide.encode("euc_jp") + b"\n" + b" " * 10 + b"^^\n"),
+            (["√９+π*ｘ"], "√９+π*ｘ".encode() + b"\n" + b" " * 6 + b"^^\n"),
+            (["\t1+ 2)"], b"\t1+ 2)\n\t    ^\n"),    # tabs kept, so both lines align
+            ([b"1+\xff*2"], b"1+\xff*2\n  ^\n"),
+            ([""], b"\n^\n"),                        # the place where the text ends
+            (["1+2", "(1"], b"(1\n^\n"),             # successes are not shown
+            (["-f", "%x", "1e300"], b""),            # a pattern's fault has no place
+        ]
+        for args, expected in cases:
+            with self.subTest(args=args):
+                proc = subprocess.run([EVALO, "--explain", *args], stdout=subprocess.PIPE,
+                                      stderr=subprocess.PIPE, env=dict(os.environ, LC_ALL="C"))
+                self.assertEqual(proc.stderr, expected)
+                _, plain_out, _ = run(args)
+                self.assertEqual(proc.stdout, plain_out)
+
+    def test_on_by_default_only_when_stderr_is_a_terminal(self):
+        for args, expected in (([], b"LN0\r\n^^\r\n"), (["--no-explain"], b"")):
+            with self.subTest(args=args):
+                master, slave = pty.openpty()
+                try:
+                    proc = subprocess.run([EVALO, *args, "LN0"], stdout=subprocess.PIPE,
+                                          stderr=slave, env=dict(os.environ, LC_ALL="C"),
+                                          timeout=10)
+                    os.close(slave)
+                    slave = None
+                    shown = b""
+                    while select.select([master], [], [], 0.2)[0]:
+                        try:
+                            shown += os.read(master, 4096)
+                        except OSError:
+                            break
+                finally:
+                    os.close(master)
+                    if slave is not None:
+                        os.close(slave)
+                self.assertEqual((proc.returncode, proc.stdout), (1, b"Err.Math\n"))
+                self.assertEqual(shown, expected)
+
+
+class Lookalikes(unittest.TestCase):
+    def test_marks_typed_for_operators(self):
+        expression = "１２×３ー６÷２‐１"   # 12*3-6/2-1
+        for extra in ([], ["--encoding", "cp932"]):
+            encoded = expression.encode("cp932" if extra else "utf-8")
+            with self.subTest(extra=extra):
+                self.assertEqual(run([*extra, encoded])[:2], (1, b"Err.Syntax\n"))
+                self.assertEqual(run([*extra, "--lookalikes", encoded])[:2], (0, b"32\n"))
 
 
 class BrokenPipe(unittest.TestCase):
