@@ -4,8 +4,10 @@
 # target, but only these two directories, through links under the build
 # tree: the whole host include directory would shadow a cross target's own
 # C library headers.
-find_path(EVALO_FAST_FLOAT_INCLUDE_DIR fast_float/fast_float.h NO_CMAKE_FIND_ROOT_PATH)
-find_path(EVALO_FMT_INCLUDE_DIR fmt/compile.h NO_CMAKE_FIND_ROOT_PATH)
+find_path(EVALO_FAST_FLOAT_INCLUDE_DIR fast_float/fast_float.h
+  PATHS /usr/local/include /usr/include NO_CMAKE_FIND_ROOT_PATH)
+find_path(EVALO_FMT_INCLUDE_DIR fmt/compile.h
+  PATHS /usr/local/include /usr/include NO_CMAKE_FIND_ROOT_PATH)
 if(NOT EVALO_FAST_FLOAT_INCLUDE_DIR OR NOT EVALO_FMT_INCLUDE_DIR)
   message(FATAL_ERROR
     "fast_float and fmt headers not found: run scripts/install-deps.sh "
