@@ -7,14 +7,14 @@
 
 #include <fast_float/fast_float.h>
 
-#include "interface/error_text.h"
+#include "evaluator/outcome.h"
 
 namespace evaluator {
 
 namespace {
 
-using interface::error_code::kMath;
-using interface::error_code::kMemory;
+using error_code::kMath;
+using error_code::kMemory;
 
 // Exact powers of ten: every one up to 10^22 is a double.
 constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "evaluator/decimal_literal.h"
-#include "interface/error_text.h"
+#include "evaluator/outcome.h"
 #include "presentation/decimal_text.h"
 
 namespace {
 
-using interface::error_code::kMath;
+using evaluator::error_code::kMath;
 
 std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
