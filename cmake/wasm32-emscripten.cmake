@@ -9,3 +9,6 @@ include(${EVALO_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 # through node (NODERAWFS), grow their memory as long inputs need, and flush
 # their output when main returns.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1")
+
+# Fills what its C++ library lacks (see the header).
+set(CMAKE_CXX_FLAGS_INIT "-include ${CMAKE_CURRENT_LIST_DIR}/wasm32-libcxx-compat.h")

@@ -173,10 +173,6 @@ bool IsSpecial(Extended x) noexcept {
   return (x.SignExponent() & kExponentMask) == kExponentMask;
 }
 
-bool IsInfinite(Extended x) noexcept {
-  return IsSpecial(x) && x.Significand() == (u64{1} << 63);
-}
-
 bool IsNegative(Extended x) noexcept {
   return (x.SignExponent() & wide::kExtendedSignBit) != 0;
 }
