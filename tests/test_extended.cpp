@@ -17,7 +17,7 @@
 #include "evaluator/primitives.h"
 
 #if defined(__x86_64__)
-#include "evaluator/extended_x87.h"
+#include "tests/x87_long_double.h"
 #endif
 
 namespace evaluator {
