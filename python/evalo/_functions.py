@@ -4,7 +4,7 @@ first evaluates, so any number of threads can call them at once."""
 from __future__ import annotations
 
 import threading
-from typing import Iterable, Union
+from typing import Iterable, Union, cast
 
 from ._errors import EvaluationError
 from ._evaluator import Evaluator, TextErrors, ValueErrors, _decode
@@ -39,7 +39,7 @@ def evaluate(expression: str, format: str = "", *, lookalikes: bool = False) -> 
     36.0
     """
     evaluator = _evaluator(format, lookalikes)
-    return evaluator._checked(expression, evaluator._lib.evalo_evaluate)
+    return cast(float, evaluator._checked(expression, evaluator._lib.evalo_evaluate))
 
 
 def evaluate_text(expression: str, format: str = "", *, lookalikes: bool = False) -> str:
