@@ -178,11 +178,6 @@ class Evaluator:
             self._format = text
         return stored
 
-    def _use_format(self, text: str) -> None:
-        # Setting the same format again would cost a call per evaluation.
-        if text != self._format:
-            self.set_format(text)
-
     def evaluate(self, expression: str) -> float:
         """The value of the expression, rounded by a numeric format text.
         After an error: the value the evaluation reached; see error_code()."""
@@ -212,10 +207,19 @@ class Evaluator:
                         self._lib.evalo_error_length(ctx))
 
     def _checked(self, expression: str, function: Callable[..., Any]) -> Any:
-        result, outcome = self._call(expression, function)
-        if outcome.code != OK:
-            raise outcome.error(expression, result if isinstance(result, float) else 0.0)
-        return result
+        """The result of function on the expression, or its EvaluationError
+        raised. The thread's last error is left alone: this serves callers
+        that never ask for it, on the path where every call counts."""
+        raw = _encode(expression, "expression")
+        with self._lock:
+            ctx = self._ctx
+            if ctx is None:
+                raise ValueError("the evaluator is closed")
+            result = function(ctx, raw)
+            if self._lib.evalo_error(ctx) == OK:
+                return result
+            outcome = self._outcome(ctx, raw)
+        raise outcome.error(expression, result if isinstance(result, float) else 0.0)
 
     def _last_outcome(self) -> _Outcome:
         return getattr(self._last, "outcome", _SUCCESS)
