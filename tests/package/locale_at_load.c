@@ -58,11 +58,11 @@ int main(int argc, char **argv) {
     expect("UTF-8 %m", evaluate_text(utf8, "-1234"), "\xEF\xBF\xA5-1,234");
   } else {
     /* The narrow no-break space cannot be written: a blank, never the
-       decimal comma. The euro has no code page 932 form: no symbol. */
-    set_format(cp932, "%n");
+       decimal comma. The euro has no code page 932 form: no symbol there. */
+    set_format(cp932, "%m");
     set_format(utf8, "%m");
-    expect("code page 932 %n", evaluate_text(cp932, "1234.5"), "1 234,50");
-    expect("UTF-8 %m", evaluate_text(utf8, "1234.5"), "1 234,50 ");
+    expect("code page 932 %m", evaluate_text(cp932, "1234.5"), "1 234,50 ");
+    expect("UTF-8 %m", evaluate_text(utf8, "1234.5"), "1 234,50 \xE2\x82\xAC");
   }
   return failures == 0 ? 0 : 1;
 }
