@@ -73,16 +73,17 @@ class Context {
   constructor(lookalikes) {
     this.handle = wasm._evalo_create_with(EVALO_UTF8 | (lookalikes ? EVALO_LOOKALIKES : 0));
     if (this.handle === 0) throw new EvaluationError(kMemoryCode, kNoContextText, -1, 0, '');
-    this.format = '';
+    this.requestedFormat = '';
+    this.storedFormat = '';
   }
 
   setFormat(format) {
-    if (format === this.format) return;
+    if (format === this.requestedFormat) return;
     const address = placeText(format);
     if (address === 0) throw new EvaluationError(kMemoryCode, kNoContextText, -1, 0, '');
-    wasm._evalo_set_format(this.handle, address);
+    this.storedFormat = readText(wasm._evalo_set_format(this.handle, address));
     releaseText(address);
-    this.format = format;
+    this.requestedFormat = format;
   }
 
   // The error of the last evaluation, or null.
@@ -243,7 +244,7 @@ export class Evaluator {
   }
 
   get format() {
-    return this.#open('format').format;
+    return this.#open('format').storedFormat;
   }
 
   set format(format) {
