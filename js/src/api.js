@@ -22,6 +22,11 @@ export function install(module) {
   if (keptBuffer === 0) throw new Error('evalo: no memory for the module');
 }
 
+/** The module's memory in bytes (for the package's own tests). */
+export function moduleMemoryBytes() {
+  return wasm.HEAPU8.length;
+}
+
 // Writes a JavaScript string into module memory as a NUL-terminated UTF-8
 // text. Returns its address; release it with releaseText.
 function placeText(text) {
