@@ -12,15 +12,17 @@
 #include "evaluator/token.h"
 #include "evaluator/tstack.h"
 #include "evaluator/upper_case.h"
-#include "interface/error_text.h"
 
 namespace evaluator {
 
 namespace {
 
-using interface::error_code::kMath;
-using interface::error_code::kMemory;
-using interface::error_code::kSyntax;
+using error_code::kBracket;
+using error_code::kMath;
+using error_code::kMemory;
+using error_code::kNone;
+using error_code::kStack;
+using error_code::kSyntax;
 
 // The scanner works on single bytes, trail bytes included: a trail byte
 // that equals "[" ends a word in the middle of its character.
@@ -53,13 +55,6 @@ constexpr OperatorInfo OperatorOf(char b) noexcept {
     default: return {rank::kAdditive, 0};  // + -
   }
 }
-
-struct Scan {
-  explicit Scan(std::int32_t& code) noexcept : errorCode(code) {}
-  TStack stack;
-  std::int32_t& errorCode;
-  int bracketDepth = 0;
-};
 
 // from_chars reports both overflow and underflow as out of range; a literal
 // whose integer part is all zeros can only have underflowed.
@@ -136,6 +131,19 @@ double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcep
   return ConvertDigits({buffer, length}, errorCode);
 }
 
+// One evaluation's scanning state.
+struct Scan {
+  explicit Scan(const char* workingText) noexcept : text(workingText) {}
+  const char* const text;
+  TStack stack;
+  ErrorState error;
+  int bracketDepth = 0;
+
+  Place PlaceOf(const char* start, const char* end) const noexcept {
+    return {static_cast<std::uint32_t>(start - text), static_cast<std::uint32_t>(end - text)};
+  }
+};
+
 // <literal> = { digit | "." | "," }
 const char* ScanNumber(Scan& scan, const char* p) noexcept {
   const char* start = p;
@@ -151,15 +159,18 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
     }
   }
   const std::string_view literal(start, static_cast<std::size_t>(p - start));
+  const Place place = scan.PlaceOf(start, p);
   // Digits with at most one point always pass the plain-number test; only
   // commas need its rules. A literal holds no blank or sign.
   if (points > 1 || (commas && !IsNumberText(literal))) {
-    scan.errorCode = kSyntax;
+    scan.error.Raise(kSyntax, place);
     return p;
   }
-  const double value = commas ? ConvertLiteral(literal, scan.errorCode) : ConvertDigits(literal, scan.errorCode);
-  scan.stack.Push(kNumberCode, value);
-  Reduce(scan.stack, scan.errorCode);
+  std::int32_t code = scan.error.code;
+  const double value = commas ? ConvertLiteral(literal, code) : ConvertDigits(literal, code);
+  scan.error.Raise(code, place);  // a literal beyond the double range
+  scan.stack.Push(kNumberCode, value, place);
+  Reduce(scan.stack, scan.error);
   return p;
 }
 
@@ -168,6 +179,7 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
   const char* start = p;
   while (ClassOf(*p) == ByteClass::kWord) ++p;
   const auto length = static_cast<std::size_t>(p - start);
+  const Place place = scan.PlaceOf(start, p);
   const Keyword* keyword = nullptr;
   if (length <= kLongestKeyword) {
     char upper[kLongestKeyword];
@@ -176,39 +188,53 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
     keyword = LookUpKeyword({upper, length});
   }
   if (keyword == nullptr) {
-    scan.errorCode = kSyntax;
+    scan.error.Raise(kSyntax, place);
     return p;
   }
   // Keyword tokens wait for the next reduction.
-  scan.stack.Push(keyword->code, keyword->value);
-  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi);
+  scan.stack.Push(keyword->code, keyword->value, place);
+  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi, place);
   return p;
 }
 
 const char* ScanOperator(Scan& scan, const char* p) noexcept {
   const OperatorInfo op = OperatorOf(*p);
-  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank);
+  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank, scan.PlaceOf(p, p + 1));
   scan.bracketDepth += op.depthChange;
-  Reduce(scan.stack, scan.errorCode);
+  Reduce(scan.stack, scan.error);
   return p + 1;
+}
+
+// The open bracket still open nearest the end of the text. Bracket depth is
+// settled only when every byte was scanned, and a bracket byte is always a
+// token of its own, so the text's bracket bytes are exactly the bracket
+// tokens (an open bracket folded away as an operator, as in 2(3, included).
+Place InnermostOpenBracket(const Scan& scan, const char* end) noexcept {
+  int unmatchedCloses = 0;
+  for (const char* p = end; p-- != scan.text;) {
+    if (ClassOf(*p) != ByteClass::kOperator) continue;
+    const int change = OperatorOf(*p).depthChange;
+    if (change < 0) {
+      ++unmatchedCloses;
+    } else if (change > 0 && unmatchedCloses-- == 0) {
+      return scan.PlaceOf(p, p + 1);
+    }
+  }
+  return scan.PlaceOf(end, end);  // not reached: the depth was positive
 }
 
 }  // namespace
 
-double EvaluateExpression(const char* text, interface::CallState& state) noexcept {
-  Scan scan(state.ErrorCode);
+Outcome EvaluateExpression(const char* text) noexcept {
+  Scan scan(text);
   const char* p = text;
   while (*p == ' ') ++p;
-  if (*p == '\0') {
-    state.ErrorCode = kSyntax;
-    interface::SetErrorText(state);
-    return 0;
-  }
-  state.ErrorCode = interface::error_code::kNone;
+  if (*p == '\0') return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
 
   // An error ends scanning before the next token; the token that raised it
   // is finished first.
-  while (*p != '\0' && state.ErrorCode == 0) {
+  while (*p != '\0' && scan.error.code == kNone) {
+    const char* start = p;
     switch (ClassOf(*p)) {
       case ByteClass::kBlank: ++p; continue;
       case ByteClass::kOperator: p = ScanOperator(scan, p); break;
@@ -216,21 +242,21 @@ double EvaluateExpression(const char* text, interface::CallState& state) noexcep
       case ByteClass::kWord: p = ScanWord(scan, p); break;
       case ByteClass::kEnd: break;
     }
-    if (scan.stack.Status != 0) state.ErrorCode = interface::error_code::kStack;
+    // The first token refused is the one that found the stack full.
+    if (scan.stack.Status != 0) scan.error.Raise(kStack, scan.PlaceOf(start, p));
   }
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
-  scan.stack.Push(kEndCode, rank::kEnd);
-  const double value = Reduce(scan.stack, state.ErrorCode);
-  if (state.ErrorCode == 0) {
+  scan.stack.Push(kEndCode, rank::kEnd, scan.PlaceOf(p, p));
+  const double value = Reduce(scan.stack, scan.error);
+  if (scan.error.code == kNone) {
     if (scan.bracketDepth != 0)
-      state.ErrorCode = interface::error_code::kBracket;
+      scan.error.Raise(kBracket, InnermostOpenBracket(scan, p));
     else if (scan.stack.Count != 0)
-      state.ErrorCode = kSyntax;
+      scan.error.Raise(kSyntax, WaitingTokenPlace(scan.stack, 0, scan.PlaceOf(p, p)));
   }
-  interface::SetErrorText(state);
-  return value;
+  return {value, scan.error.code, scan.error.place};
 }
 
 }  // namespace evaluator
