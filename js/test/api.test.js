@@ -42,7 +42,9 @@ test('error objects carry the library code and text, and the place in UTF-16 uni
     ['😀+😀', 1, 'Syntax', 0, 2],
     ['(1+2', 2, 'Bracket', 0, 1],
     ['ｘｙｚ', 1, 'Syntax', 0, 3],
-    ['', 1, 'Syntax', -1, 0],
+    ['', 1, 'Syntax', 0, 0], // an empty expression: nothing, where it ends
+    ['   ', 1, 'Syntax', 3, 0],
+    ['\u3000', 1, 'Syntax', 0, 1], // the full-width space is no blank without look-alikes
   ];
   for (const [expression, code, name, offset, length] of rows) {
     const error = failure(() => evaluate(expression));

@@ -11,6 +11,8 @@ skip() {
 }
 
 command -v node >/dev/null || skip "node is not installed"
+# TEMPORARY until the library builds for WebAssembly on main (its wasm preset).
+grep -q '"name": "wasm"' ../CMakePresets.json || skip "the library does not build for WebAssembly yet"
 command -v emcmake >/dev/null || skip "emscripten is not installed, so the WebAssembly module cannot be built"
 if [ "$1" = page ]; then
   [ -x /usr/bin/chromium ] || skip "/usr/bin/chromium is not installed (apt-get install chromium)"
@@ -23,7 +25,7 @@ if ! log=$(node scripts/build.mjs 2>&1); then
 fi
 
 case "$1" in
-  package) exec node --test test/ ;;
-  page) exec node --test test-browser/ ;;
+  package) exec node --test test/*.test.js ;;
+  page) exec node --test test-browser/*.test.js ;;
   *) echo "usage: $0 package|page" >&2; exit 2 ;;
 esac
