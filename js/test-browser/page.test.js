@@ -1,5 +1,5 @@
 // The calculator page in Debian's Chromium, headless: typing full-width input
-// with a format, and an error marked at its token. Saves a screenshot to
+// with a format, and an error marked at its token. Saves screenshots to
 // build/artifacts/ (or EVALO_ARTIFACTS_DIR).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
@@ -58,6 +58,8 @@ test('full-width input under format 5.2 reads -2.96', async () => {
   await resultIs('-2.96');
   assert.equal(await page.$eval('#result', (e) => e.className), 'result ok');
   assert.equal(await page.$('#echo mark'), null, 'nothing is marked');
+  await mkdir(artifacts, { recursive: true });
+  await page.screenshot({ path: join(artifacts, 'calculator-result.png'), fullPage: true });
 });
 
 test('the error of 100-(50*) is marked at the *', async () => {
@@ -67,7 +69,6 @@ test('the error of 100-(50*) is marked at the *', async () => {
   assert.deepEqual(mark, { text: '*', offset: '7', before: '100-(50' });
   const underline = await page.$eval('#echo mark.wrong', (e) => getComputedStyle(e).textDecorationLine);
   assert.match(underline, /underline/);
-  await mkdir(artifacts, { recursive: true });
   await page.screenshot({ path: join(artifacts, 'calculator-error.png'), fullPage: true });
 });
 
