@@ -1,3 +1,4 @@
+/// <reference lib="esnext.disposable" />
 /**
  * evalo: evaluates calculator-style arithmetic expressions, full-width input
  * included, with the native library's results bit for bit.
@@ -41,7 +42,7 @@ export class EvaluationError extends Error {
   readonly offset: number;
   /** UTF-16 code units the token spans; 0 when the error has no place. */
   readonly length: number;
-  /** In a batch evaluated with errors: "throw", the item that failed. */
+  /** In a batch evaluated with errors "throw": the index of the item that failed. */
   index?: number;
 }
 
