@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Runs one of the JavaScript suites for CTest: "package" (node --test) or
 # "page" (the calculator page in headless Chromium). Exits 77, which CTest
-# reports as skipped, with the reason when something it needs is missing.
+# reports as skipped, with the reason when something it needs is missing;
+# with EVALO_JS_REQUIRED=1 (as in CI) a missing piece fails instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 skip() {
+  if [ "${EVALO_JS_REQUIRED:-0}" = 1 ]; then
+    echo "FAILED: $* (EVALO_JS_REQUIRED=1)"
+    exit 1
+  fi
   echo "SKIPPED: $*"
   exit 77
 }
