@@ -57,7 +57,8 @@ constexpr std::array<std::array<std::array<int, 5>, 2>, 2> kNegativeFormats = {{
 
 int NegativeFormat(char csPrecedes, char sepBySpace, char signPosition) noexcept {
   if (csPrecedes == CHAR_MAX || sepBySpace == CHAR_MAX || signPosition == CHAR_MAX) return 0;
-  if (signPosition < 0 || signPosition > 4) return 0;
+  // As unsigned: a negative value on a signed-char platform is out of range too.
+  if (static_cast<unsigned char>(signPosition) > 4) return 0;
   return kNegativeFormats[csPrecedes != 0][sepBySpace != 0][static_cast<std::size_t>(signPosition)];
 }
 
@@ -75,7 +76,7 @@ LocaleSettings SettingsFromConventions(const std::lconv& conventions,
       PositiveFormat(conventions.p_cs_precedes, conventions.p_sep_by_space);
   settings.negativeCurrencyFormat = NegativeFormat(
       conventions.n_cs_precedes, conventions.n_sep_by_space, conventions.n_sign_posn);
-  if (conventions.frac_digits >= 0 && conventions.frac_digits <= kMaxCurrencyDecimals) {
+  if (static_cast<unsigned char>(conventions.frac_digits) <= kMaxCurrencyDecimals) {
     settings.currencyDecimals = conventions.frac_digits;
   }
   return settings;
