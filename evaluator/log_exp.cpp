@@ -15,6 +15,7 @@
 #include <type_traits>
 
 #include "evaluator/log_exp_core.h"
+#include "evaluator/log_exp_fast.h"
 #include "evaluator/primitives.h"
 #include "evaluator/wide.h"
 
@@ -82,6 +83,37 @@ bool IsInteger(const Operand& x) noexcept {
   if (x.exponent >= 63) return true;
   if (x.exponent < 0) return false;
   return (x.significand << (x.exponent + 1)) == 0;
+}
+
+// The kernels by precision: the 128-bit ones are written for speed, the
+// wide ones for any width.
+template <std::size_t N>
+inline constexpr Limb kLnKernelError =
+    N == kFastLimbs ? fast::kLnOnePlusError : kLnFractionError;
+template <std::size_t N>
+inline constexpr Limb kExp2KernelError =
+    N == kFastLimbs ? fast::kExp2Error : kExp2FractionError;
+
+fast::U128 ToU128(const Fixed<2>& a) noexcept {
+  return (fast::U128{a.limbs[1]} << 64) | a.limbs[0];
+}
+
+template <std::size_t N>
+Fixed<N> LnKernel(const Fixed<N>& t) noexcept {
+  if constexpr (N == kFastLimbs) {
+    const fast::U128 ln = fast::LnOnePlus(ToU128(t));
+    return Fixed<2>{{fast::Low(ln), fast::High(ln)}};
+  } else {
+    return LnOnePlusFraction(t);
+  }
+}
+
+template <std::size_t N>
+wide::Unsigned<N + 1> Exp2Kernel(const Fixed<N>& f) noexcept {
+  if constexpr (N == kFastLimbs)
+    return fast::Exp2(ToU128(f));
+  else
+    return Exp2Fraction(f);
 }
 
 // ±magnitude · 2^exponent, with |true value − that| ≤ errorUnits · 2^exponent.
@@ -164,9 +196,9 @@ template <std::size_t N>
 Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.magnitude = wide::Widen<N + 1>(LnOnePlusFraction(x.t));
+  result.magnitude = wide::Widen<N + 1>(LnKernel(x.t));
   // The slope of ln(1 + t) is below 1: t's error passes on at most as is.
-  result.errorUnits = kLnFractionError + x.tErrorUnits;
+  result.errorUnits = kLnKernelError<N> + x.tErrorUnits;
   if (x.k != 0) {
     const Limb count = static_cast<Limb>(std::abs(x.k));
     // The product with the truncated ln 2 is exact; that truncation (< 1
@@ -186,7 +218,7 @@ Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
 // log2(2^k·(1 + t)) = k + ln(1 + t)·log2(e), in N fraction limbs.
 template <std::size_t N>
 Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
-  const Fixed<N> ln = LnOnePlusFraction(x.t);
+  const Fixed<N> ln = LnKernel(x.t);
   // ln·(1 + c) with c = log2(e) − 1 < 0.45 truncated: the error of ln
   // grows by the factor 1.45 < 2; c's truncation and the product's add
   // one unit each.
@@ -195,7 +227,7 @@ Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
                             wide::MultiplyFraction(ln, FromTable<N>(kLog2eMinusOne))));
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.errorUnits = 2 * (kLnFractionError + x.tErrorUnits) + 2;
+  result.errorUnits = 2 * (kLnKernelError<N> + x.tErrorUnits) + 2;
   result.magnitude = fraction;
   if (x.k > 0) {
     result.magnitude.limbs[N] += static_cast<Limb>(x.k);
@@ -329,9 +361,9 @@ Approximation<N + 1> Exp2Of(bool negative, const wide::Unsigned<N + 1>& y,
     }
   }
   Approximation<N + 1> result;
-  result.magnitude = Exp2Fraction(f);
+  result.magnitude = Exp2Kernel(f);
   result.exponent = static_cast<int>(whole) - static_cast<int>(64 * N);
-  result.errorUnits = kExp2FractionError + 2 * yErrorUnits;
+  result.errorUnits = kExp2KernelError<N> + 2 * yErrorUnits;
   return result;
 }
 

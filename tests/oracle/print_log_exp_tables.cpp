@@ -100,6 +100,11 @@ int main() {
     mpfr_exp2(out, out, MPFR_RNDN);
     mpfr_sub_ui(out, out, 1, MPFR_RNDN);
   });
+  PrintTable("kExp2Finest", "2^(j/2^18) − 1", 64, [](int j, mpfr_t out) {
+    mpfr_set_si_2exp(out, j, -18, MPFR_RNDN);
+    mpfr_exp2(out, out, MPFR_RNDN);
+    mpfr_sub_ui(out, out, 1, MPFR_RNDN);
+  });
 
   // The logarithm's reduction factors r = R/2^s with R = ⌈2^s/(1 + j/2^b)⌉:
   // multiplying by r maps [1 + j/2^b, 1 + (j+1)/2^b) into [1, 1 + 2^-b + 2^(1−s)).
@@ -109,7 +114,8 @@ int main() {
     int indexBits, scaleBits, entries;
   };
   const Level levels[] = {{"kLnCoarseFactor", "kLnCoarse", 6, 16, 64},
-                          {"kLnFineFactor", "kLnFine", 12, 24, 65}};
+                          {"kLnFineFactor", "kLnFine", 12, 24, 65},
+                          {"kLnFinestFactor", "kLnFinest", 18, 30, 65}};
   for (const Level& level : levels) {
     std::printf("// ⌈2^%d/(1 + j/2^%d)⌉\ninline constexpr std::uint32_t %s[%d] = {",
                 level.scaleBits, level.indexBits, level.factors, level.entries);
