@@ -3,9 +3,8 @@
 // The fast kernels: the same functions as the wide kernels of
 // log_exp_core.h, in 128-bit fixed point with a third table level, so that
 // the remaining argument is below 2^-18 and the series shrinks to a square
-// in 128 bits, a cube in 64 bits and a tail in double arithmetic (which is
-// IEEE and the same on every platform; no contraction into FMAs). "Units"
-// are 2^-128.
+// in 128 bits and a tail in double arithmetic (IEEE, the same on every
+// platform; no contraction into FMAs). "Units" are 2^-128.
 
 #include <cstdint>
 
@@ -43,18 +42,35 @@ constexpr U128 Reduce(U128 t, std::uint32_t factor, int s) noexcept {
   return product > deficit ? product - deficit : 0;  // truncation may undershoot
 }
 
-// t (Q0.128) as a double times 2^-64·2^k, from its top limb after a shift.
-inline double TopAsDouble(U128 scaled) noexcept {
-  return static_cast<double>(High(scaled)) * 0x1p-64;
+// The square of a (Q0.128): below the exact value by less than 3 units.
+constexpr U128 Square(U128 a) noexcept {
+  return U128{High(a)} * High(a) + ((U128{High(a)} * Low(a)) >> 63);
 }
 
+// a (Q0.128, below 1) as a double: within 2^-63 + 2^-53·a. (Signed
+// conversions both ways: they are single instructions where unsigned
+// ones are not.)
+inline double AsDouble(U128 a) noexcept {
+  return static_cast<double>(static_cast<std::int64_t>(High(a) >> 1)) * 0x1p-63;
+}
+
+// A double in [0, 2^63) as an integer, truncated.
+inline Limb Truncate(double x) noexcept {
+  return static_cast<Limb>(static_cast<std::int64_t>(x));
+}
+
+// The series past the square run in double arithmetic: their terms are
+// below 2^-54, so a relative error of 2^-50 is absolute 2^-104, far below
+// what the rounding check needs (about 2^-90) yet well inside the bound.
+
 // Error of LnOnePlus below, in units, for an exact t:
-//   the reductions: < 1 each; t² / 2 from a 128-bit square: < 1 + 1;
-//   t³/3 from 64-bit products of t·2^17: < 2^-64 at that scale, which is
-//   2^13 units, + 1; the tail t⁴/4 − t⁵/5 + t⁶/6 in double: relative error
-//   < 10·2^-53 of at most 2^-74, < 20 units, and t⁷/7 < 1 unit left out;
-//   the three table entries: < 1 each. Sum < 2^13 + 30.
-inline constexpr Limb kLnOnePlusError = Limb{1} << 14;
+//   the three reductions: < 1 each; t²/2: < 1 + 1;
+//   D = t³/3 − t⁴/4 + t⁵/5 − t⁶/6 from d = t·2^17 in double: d is within
+//   2^-63 + 2^-53·d, which moves D by < 3·2^-53·D + 2^-114; the evaluation
+//   (six roundings) by < 8·2^-53·D; with D < 2^-55.5 that is < 2^-103.9,
+//   2^24.1 units; t⁷/7 < 1 unit is left out; D's conversion: < 2^10;
+//   the three table entries: < 1 each. Sum < 2^24.2.
+inline constexpr Limb kLnOnePlusError = Limb{1} << 25;
 
 // ln(1 + t) for t in [0, 1).
 inline U128 LnOnePlus(U128 t) noexcept {
@@ -65,28 +81,28 @@ inline U128 LnOnePlus(U128 t) noexcept {
   const auto finest = static_cast<std::size_t>(t >> 110);
   t = Reduce(t, kLnFinestFactor[finest], 30);  // t < 2^-18 + 2^-29
 
-  const U128 scaled = t << 17;  // t·2^17 < 1/2
-  const U128 square = MultiplyHigh(scaled, scaled);  // t²·2^34
-  const Limb cube = High(U128{High(square)} * High(scaled));  // t³·2^51
-  const U128 third = U128{cube} * 0x5555555555555555u;  // ⌊2^64/3⌋
-  const double d = TopAsDouble(scaled);
-  const double tail =
-      d * d * (d * d) * (0.25 - d * (0x1p-17 / 5) + d * d * (0x1p-34 / 6));
-  const auto tailUnits = static_cast<Limb>(tail * 0x1p60);  // t⁴·2^68 → 2^-128
+  const U128 scaled = t << 17;  // d = t·2^17 < 1/2
+  const double d = AsDouble(scaled);
+  // D·2^51/d³, then D·2^118 < 2^62.4 as an integer (D = t³·2^-51·(…)).
+  const double series =
+      d * d * d *
+      (1.0 / 3 - d * (0x1p-17 / 4) + d * d * (0x1p-34 / 5) - d * d * d * (0x1p-51 / 6));
+  const U128 tail = U128{Truncate(series * 0x1p67)} << 10;
 
-  U128 result = t - (square >> 35) + (third >> 51) - tailUnits;
+  U128 result = t - (Square(scaled) >> 35) + tail;  // t − t²/2 + D
   result += FromTable(kLnCoarse[coarse]) + FromTable(kLnFine[fine]) +
             FromTable(kLnFinest[finest]);
   return result;
 }
 
 // Error of Exp2 below, in units:
-//   u = g·ln 2: < 2; u²/2: < 2; u³/6 from 64-bit products of u·2^18:
-//   < 1.6·2^-64 at that scale, 1640 units; the tail u⁴/24 + u⁵/120 + u⁶/720
-//   in double: < 1 unit, and the terms left out < 1; so p is within 1648.
+//   u = g·ln 2: < 2; u²/2: < 2; D = u³/6 + … + u⁶/720 from d = u·2^18
+//   in double: d's error moves D by < 3·2^-53·D + 2^-119, the evaluation by
+//   < 8·2^-53·D, with D < 2^-58 that is < 2^-106.4, 2^21.6 units; u⁷/5040
+//   < 1 unit left out; D's conversion < 2^7; so p is within 2^21.7.
 //   The table products: (1 + a)(1 + b): < 7; with c: < 12; with p: the
-//   errors of both factors (p's counted twice as 1 + y < 2) + 3 < 3320.
-inline constexpr Limb kExp2Error = 4096;
+//   errors of both factors (p's counted twice as 1 + y < 2) + 3: < 2^22.8.
+inline constexpr Limb kExp2Error = Limb{1} << 23;
 
 // 2^f for f in [0, 1), as the integer limb above the fraction.
 inline wide::Unsigned<3> Exp2(U128 f) noexcept {
@@ -95,16 +111,14 @@ inline wide::Unsigned<3> Exp2(U128 f) noexcept {
   const auto finest = static_cast<std::size_t>((f >> 110) & 63);
   const U128 g = f & ((U128{1} << 110) - 1);  // < 2^-18
 
-  const U128 scaled = MultiplyHigh(g << 18, FromTable(kLn2));  // u·2^18 < 0.7
-  const U128 u = scaled >> 18;
-  const U128 square = MultiplyHigh(scaled, scaled);  // u²·2^36
-  const Limb cube = High(U128{High(square)} * High(scaled));  // u³·2^54
-  const U128 sixth = U128{cube} * 0x2AAAAAAAAAAAAAAAu;  // ⌊2^64/6⌋
-  const double d = TopAsDouble(scaled);
-  const double tail =
-      d * d * (d * d) * (1.0 / 24 + d * (0x1p-18 / 120) + d * d * (0x1p-36 / 720));
-  const auto tailUnits = static_cast<Limb>(tail * 0x1p56);  // u⁴·2^72 → 2^-128
-  const U128 p = u + (square >> 37) + (sixth >> 54) + tailUnits;
+  const U128 scaled = MultiplyHigh(g << 18, FromTable(kLn2));  // d = u·2^18 < 0.7
+  const double d = AsDouble(scaled);
+  // D·2^54/d³, then D·2^121 < 2^63 as an integer.
+  const double series =
+      d * d * d *
+      (1.0 / 6 + d * (0x1p-18 / 24) + d * d * (0x1p-36 / 120) + d * d * d * (0x1p-54 / 720));
+  const U128 tail = U128{Truncate(series * 0x1p67)} << 7;
+  const U128 p = (scaled >> 18) + (Square(scaled) >> 37) + tail;  // u + u²/2 + D
 
   // (1 + a)(1 + b)(1 + c)(1 + p) − 1, each partial product below 2.
   const U128 a = FromTable(kExp2Coarse[coarse]);

@@ -284,18 +284,58 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
                             significand);
 }
 
-// The extended value nearest to ±v·2^exponent for every v within
-// `errorUnits` of `magnitude` (the true value is known to lie in
-// [magnitude − errorUnits, magnitude + errorUnits]), or nothing when that
-// interval holds values that round differently: then a more precise
-// evaluation must decide. Both ends rounding alike suffices, since rounding
-// is monotonic. The top limb must leave room for the carry of the upper end.
+// The 64 bits of a from bit `index` up (bits above the top read as 0).
 template <std::size_t N>
-constexpr std::optional<Extended> RoundWithin(bool negative,
-                                              const Unsigned<N>& magnitude,
-                                              int exponent,
-                                              Limb errorUnits) noexcept {
-  if (errorUnits == 0) return RoundExact(negative, magnitude, exponent);
+constexpr Limb BitsFrom(const Unsigned<N>& a, int index) noexcept {
+  const auto limb = static_cast<std::size_t>(index) / 64;
+  const int bit = index % 64;
+  Limb bits = a.limbs[limb] >> bit;
+  if (bit != 0 && limb + 1 < N) bits |= a.limbs[limb + 1] << (64 - bit);
+  return bits;
+}
+
+// The common case of RoundWithin, decided from the low 128 bits: a normal
+// result whose dropped bits (2 to 128 of them) lie farther than the error
+// from the halfway point, with the error below a quarter of the last place
+// (so that crossing into the finer spacing below a power of two cannot
+// reach a halfway point either). Nothing when the case is not this one.
+template <std::size_t N>
+constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
+    bool negative, const Unsigned<N>& magnitude, int exponent,
+    Limb errorUnits) noexcept {
+  if constexpr (N < 2) {
+    return std::nullopt;
+  } else {
+    const int top = HighestBit(magnitude);
+    const int shift = top - 63;
+    const int valueExponent = top + exponent;
+    if (shift < 2 || shift > 128 || valueExponent < 1 - kExtendedBias ||
+        valueExponent > kExtendedBias)
+      return std::nullopt;
+    const DoubleLimb low = (DoubleLimb{magnitude.limbs[1]} << 64) | magnitude.limbs[0];
+    const DoubleLimb dropped =
+        shift == 128 ? low : low & ((DoubleLimb{1} << shift) - 1);
+    const DoubleLimb half = DoubleLimb{1} << (shift - 1);
+    if (errorUnits >= (half >> 1)) return std::nullopt;
+    if (dropped + errorUnits >= half && dropped <= half + errorUnits)
+      return std::optional<Extended>{};  // the interval holds the halfway point
+    Limb significand = BitsFrom(magnitude, shift);
+    int field = valueExponent + kExtendedBias;
+    if (dropped > half && ++significand == 0) {
+      significand = Limb{1} << 63;
+      if (++field >= kExtendedInfiniteField) return SignedInfinity(negative);
+    }
+    const std::uint16_t sign = negative ? kExtendedSignBit : 0;
+    return Extended::FromBits(static_cast<std::uint16_t>(sign | field), significand);
+  }
+}
+
+// RoundWithin for any case: both ends of the interval rounded.
+template <std::size_t N>
+constexpr std::optional<Extended> RoundBothEnds(bool negative,
+                                                const Unsigned<N>& magnitude,
+                                                int exponent,
+                                                Limb errorUnits) noexcept {
   Unsigned<N> low = magnitude;
   Unsigned<N> error;
   error.limbs[0] = errorUnits;
@@ -309,6 +349,23 @@ constexpr std::optional<Extended> RoundWithin(bool negative,
       a.Significand() != b.Significand())
     return std::nullopt;
   return a;
+}
+
+// The extended value nearest to ±v·2^exponent for every v within
+// `errorUnits` of `magnitude` (the true value is known to lie in
+// [magnitude − errorUnits, magnitude + errorUnits]), or nothing when that
+// interval holds values that round differently: then a more precise
+// evaluation must decide. Both ends rounding alike suffices, since rounding
+// is monotonic. The top limb must leave room for the carry of the upper end.
+template <std::size_t N>
+constexpr std::optional<Extended> RoundWithin(bool negative,
+                                              const Unsigned<N>& magnitude,
+                                              int exponent,
+                                              Limb errorUnits) noexcept {
+  if (errorUnits == 0) return RoundExact(negative, magnitude, exponent);
+  if (auto quick = RoundWithinQuickly(negative, magnitude, exponent, errorUnits))
+    return *quick;
+  return RoundBothEnds(negative, magnitude, exponent, errorUnits);
 }
 
 }  // namespace evaluator::wide
