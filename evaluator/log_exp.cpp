@@ -215,45 +215,68 @@ Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
   return result;
 }
 
-// log2(2^k·(1 + t)) = k + ln(1 + t)·log2(e), in N fraction limbs.
+// A fraction times a constant fraction from the tables: below the exact
+// product by less than kProductError<N> units (the 128-bit product drops
+// its low cross terms, the wide one only truncates).
 template <std::size_t N>
-Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
-  const Fixed<N> ln = LnKernel(x.t);
-  // ln·(1 + c) with c = log2(e) − 1 < 0.45 truncated: the error of ln
-  // grows by the factor 1.45 < 2; c's truncation and the product's add
-  // one unit each.
-  auto fraction = wide::Widen<N + 1>(ln);
-  wide::AddTo(fraction, wide::Widen<N + 1>(
-                            wide::MultiplyFraction(ln, FromTable<N>(kLog2eMinusOne))));
+inline constexpr Limb kProductError = N == kFastLimbs ? 4 : 2;
+
+template <std::size_t N>
+Fixed<N> TimesConstant(const Fixed<N>& a, const Fraction& constant) noexcept {
+  if constexpr (N == kFastLimbs) {
+    const fast::U128 product = fast::MultiplyHigh(ToU128(a), fast::FromTable(constant));
+    return Fixed<2>{{fast::Low(product), fast::High(product)}};
+  } else {
+    return wide::MultiplyFraction(a, FromTable<N>(constant));
+  }
+}
+
+// ±(whole + fraction) or ±(whole − fraction) as the sign of k and the
+// sizes say, in a whole limb above N fraction limbs. The callers' wholes
+// exceed their fractions by far more than the errors (|k| ≥ 1 against a
+// logarithm of 1 + t < 2), so the difference never wraps.
+template <std::size_t N>
+Approximation<N + 1> Combine(int k, const wide::Unsigned<N + 1>& whole,
+                             const wide::Unsigned<N + 1>& fraction, Limb errorUnits) noexcept {
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.errorUnits = 2 * (kLnKernelError<N> + x.tErrorUnits) + 2;
-  result.magnitude = fraction;
-  if (x.k > 0) {
-    result.magnitude.limbs[N] += static_cast<Limb>(x.k);
-  } else if (x.k < 0) {  // |k| ≥ 1 > log2(1 + t)
-    wide::Unsigned<N + 1> whole;
-    whole.limbs[N] = static_cast<Limb>(-x.k);
+  result.errorUnits = errorUnits;
+  if (k >= 0) {
+    result.magnitude = wide::Sum(whole, fraction);
+  } else {
     result.magnitude = wide::Difference(whole, fraction);
     result.negative = true;
   }
   return result;
 }
 
-// log10(2)·log2(x): the product with the 64-bit constant is exact; cutting
-// its lowest limb adds one unit, and the constant (< 1/2 in these units'
-// scale, 2^-1 apart) shrinks the logarithm's error.
+// log2(2^k·(1 + t)) = k + ln(1 + t)·(1 + c), c = log2(e) − 1 < 0.45: the
+// error of ln grows by the factor 1.45 < 2; c's truncation and the product
+// add kProductError.
+template <std::size_t N>
+Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
+  const Fixed<N> ln = LnKernel(x.t);
+  auto fraction = wide::Widen<N + 1>(ln);
+  wide::AddTo(fraction, wide::Widen<N + 1>(TimesConstant(ln, kLog2eMinusOne)));
+  wide::Unsigned<N + 1> whole;
+  whole.limbs[N] = static_cast<Limb>(std::abs(x.k));
+  return Combine<N>(x.k, whole, fraction,
+                    2 * (kLnKernelError<N> + x.tErrorUnits) + kProductError<N>);
+}
+
+// log10(2)·log2(x) = C·k + ln(1 + t)·(C·log2(e)) with C the extended
+// constant: C·k is exact, the other constant below 1 is in the tables.
 template <std::size_t N>
 Approximation<N + 1> Log10ProductOf(const LogArgument<N>& x) noexcept {
-  const Approximation<N + 1> log2 = Log2Of(x);
-  Approximation<N + 1> result;
-  result.negative = log2.negative;
-  result.magnitude =
-      wide::TopLimbs<N + 1>(wide::MultiplyByLimb(log2.magnitude, kLog10Of2Significand));
-  // magnitude·2^-64N · C·2^-65 = (product / 2^64) · 2^(−64N − 1)
-  result.exponent = log2.exponent + kLog10Of2Exponent + 64;
-  result.errorUnits = log2.errorUnits + 1;
-  return result;
+  const Fixed<N> ln = LnKernel(x.t);
+  const auto fraction = wide::Widen<N + 1>(TimesConstant(ln, kLog10Of2TimesLog2e));
+  // C·|k| = significand·|k|·2^-65, in units of 2^-64N.
+  const wide::Unsigned<1> constant{{kLog10Of2Significand}};
+  const auto whole = wide::ShiftLeft(
+      wide::Widen<N + 1>(wide::MultiplyByLimb(constant, static_cast<Limb>(std::abs(x.k)))),
+      static_cast<int>(64 * N) + kLog10Of2Exponent);
+  return Combine<N>(x.k, whole, fraction,
+                    kLnKernelError<N> + x.tErrorUnits + kProductError<N>);
 }
 
 // The cases every logarithm of x shares: the result, or nothing when x is

@@ -83,10 +83,12 @@ inline U128 LnOnePlus(U128 t) noexcept {
 
   const U128 scaled = t << 17;  // d = t·2^17 < 1/2
   const double d = AsDouble(scaled);
-  // D·2^51/d³, then D·2^118 < 2^62.4 as an integer (D = t³·2^-51·(…)).
-  const double series =
-      d * d * d *
-      (1.0 / 3 - d * (0x1p-17 / 4) + d * d * (0x1p-34 / 5) - d * d * d * (0x1p-51 / 6));
+  // D·2^51/d³, then D·2^118 < 2^62.4 as an integer (D = t³·2^-51·(…)),
+  // grouped in pairs for a shorter chain of dependent operations.
+  const double d2 = d * d;
+  const double series = d2 * d *
+                        ((1.0 / 3 - d * (0x1p-17 / 4)) +
+                         d2 * (0x1p-34 / 5 - d * (0x1p-51 / 6)));
   const U128 tail = U128{Truncate(series * 0x1p67)} << 10;
 
   U128 result = t - (Square(scaled) >> 35) + tail;  // t − t²/2 + D
@@ -96,13 +98,15 @@ inline U128 LnOnePlus(U128 t) noexcept {
 }
 
 // Error of Exp2 below, in units:
-//   u = g·ln 2: < 2; u²/2: < 2; D = u³/6 + … + u⁶/720 from d = u·2^18
-//   in double: d's error moves D by < 3·2^-53·D + 2^-119, the evaluation by
-//   < 8·2^-53·D, with D < 2^-58 that is < 2^-106.4, 2^21.6 units; u⁷/5040
-//   < 1 unit left out; D's conversion < 2^7; so p is within 2^21.7.
-//   The table products: (1 + a)(1 + b): < 7; with c: < 12; with p: the
-//   errors of both factors (p's counted twice as 1 + y < 2) + 3: < 2^22.8.
-inline constexpr Limb kExp2Error = Limb{1} << 23;
+//   u = g·ln 2: < 2; u²/2: < 2; D = u³/6 + … + u⁶/720 from d = g·2^18·ln 2
+//   in double (taken from g, so that it need not wait for u): d is within
+//   2^-63 + 2^-52·d, which moves D by < 6·2^-53·D + 2^-119, the evaluation
+//   by < 9·2^-53·D; with D < 2^-58 that is < 2^-105.9, 2^22.1 units;
+//   u⁷/5040 < 1 unit left out; D's conversion < 2^7; so p is within 2^22.2.
+//   The table products (1 + a)(1 + b)(1 + c), independent of p: < 12; with
+//   1 + p: the errors of both factors (p's twice, as the other is below 2)
+//   + 3: < 2^23.3.
+inline constexpr Limb kExp2Error = Limb{1} << 24;
 
 // 2^f for f in [0, 1), as the integer limb above the fraction.
 inline wide::Unsigned<3> Exp2(U128 f) noexcept {
@@ -111,16 +115,18 @@ inline wide::Unsigned<3> Exp2(U128 f) noexcept {
   const auto finest = static_cast<std::size_t>((f >> 110) & 63);
   const U128 g = f & ((U128{1} << 110) - 1);  // < 2^-18
 
-  const U128 scaled = MultiplyHigh(g << 18, FromTable(kLn2));  // d = u·2^18 < 0.7
-  const double d = AsDouble(scaled);
+  const U128 scaled = MultiplyHigh(g << 18, FromTable(kLn2));  // u·2^18 < 0.7
+  const double d = AsDouble(g << 18) * 0x1.62E42FEFA39EFp-1;  // ln 2, rounded
   // D·2^54/d³, then D·2^121 < 2^63 as an integer.
-  const double series =
-      d * d * d *
-      (1.0 / 6 + d * (0x1p-18 / 24) + d * d * (0x1p-36 / 120) + d * d * d * (0x1p-54 / 720));
+  const double d2 = d * d;
+  const double series = d2 * d *
+                        ((1.0 / 6 + d * (0x1p-18 / 24)) +
+                         d2 * (0x1p-36 / 120 + d * (0x1p-54 / 720)));
   const U128 tail = U128{Truncate(series * 0x1p67)} << 7;
   const U128 p = (scaled >> 18) + (Square(scaled) >> 37) + tail;  // u + u²/2 + D
 
-  // (1 + a)(1 + b)(1 + c)(1 + p) − 1, each partial product below 2.
+  // (1 + a)(1 + b)(1 + c)(1 + p) − 1, each partial product below 2; the
+  // table products run beside the series.
   const U128 a = FromTable(kExp2Coarse[coarse]);
   const U128 b = FromTable(kExp2Fine[fine]);
   const U128 c = FromTable(kExp2Finest[finest]);

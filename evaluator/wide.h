@@ -284,21 +284,11 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
                             significand);
 }
 
-// The 64 bits of a from bit `index` up (bits above the top read as 0).
-template <std::size_t N>
-constexpr Limb BitsFrom(const Unsigned<N>& a, int index) noexcept {
-  const auto limb = static_cast<std::size_t>(index) / 64;
-  const int bit = index % 64;
-  Limb bits = a.limbs[limb] >> bit;
-  if (bit != 0 && limb + 1 < N) bits |= a.limbs[limb + 1] << (64 - bit);
-  return bits;
-}
-
-// The common case of RoundWithin, decided from the low 128 bits: a normal
-// result whose dropped bits (2 to 128 of them) lie farther than the error
-// from the halfway point, with the error below a quarter of the last place
-// (so that crossing into the finer spacing below a power of two cannot
-// reach a halfway point either). Nothing when the case is not this one.
+// The common case of RoundWithin, decided from the 128 bits below the top
+// one: a normal result whose dropped bits lie farther than the error from
+// the halfway point, with the error far below the last place (so that
+// crossing into the finer spacing below a power of two cannot reach a
+// halfway point either). Nothing when the case is not this one.
 template <std::size_t N>
 constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
     bool negative, const Unsigned<N>& magnitude, int exponent,
@@ -306,22 +296,38 @@ constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
   if constexpr (N < 2) {
     return std::nullopt;
   } else {
-    const int top = HighestBit(magnitude);
-    const int shift = top - 63;
-    const int valueExponent = top + exponent;
-    if (shift < 2 || shift > 128 || valueExponent < 1 - kExtendedBias ||
-        valueExponent > kExtendedBias)
+    std::size_t i = N - 1;
+    while (i > 1 && magnitude.limbs[i] == 0) --i;
+    if (magnitude.limbs[i] == 0) return std::nullopt;
+    const int zeros = std::countl_zero(magnitude.limbs[i]);
+    // The significand and the 64 bits below it; `restShift` is how far the
+    // lowest of those lies above the magnitude's unit.
+    Limb significand = magnitude.limbs[i] << zeros;
+    Limb rest = magnitude.limbs[i - 1] << zeros;
+    if (zeros != 0) {
+      significand |= magnitude.limbs[i - 1] >> (64 - zeros);
+      if (i >= 2) rest |= magnitude.limbs[i - 2] >> (64 - zeros);
+    }
+    const int restShift = static_cast<int>(64 * (i - 1)) - zeros;
+    // The error in units of rest's last bit; bits below rest add one.
+    Limb error;
+    if (restShift >= 64) {
+      error = 1;
+    } else if (restShift > 0) {
+      error = (errorUnits >> restShift) + 1;
+    } else {
+      if (restShift <= -61 || errorUnits >> (61 + restShift) != 0) return std::nullopt;
+      error = errorUnits << -restShift;
+    }
+    constexpr Limb kHalf = Limb{1} << 63;
+    if (error >= (Limb{1} << 61)) return std::nullopt;
+    const int valueExponent = restShift + 127 + exponent;
+    if (valueExponent < 1 - kExtendedBias || valueExponent > kExtendedBias)
       return std::nullopt;
-    const DoubleLimb low = (DoubleLimb{magnitude.limbs[1]} << 64) | magnitude.limbs[0];
-    const DoubleLimb dropped =
-        shift == 128 ? low : low & ((DoubleLimb{1} << shift) - 1);
-    const DoubleLimb half = DoubleLimb{1} << (shift - 1);
-    if (errorUnits >= (half >> 1)) return std::nullopt;
-    if (dropped + errorUnits >= half && dropped <= half + errorUnits)
+    if (rest >= kHalf - error && rest <= kHalf + error)
       return std::optional<Extended>{};  // the interval holds the halfway point
-    Limb significand = BitsFrom(magnitude, shift);
     int field = valueExponent + kExtendedBias;
-    if (dropped > half && ++significand == 0) {
+    if (rest > kHalf && ++significand == 0) {
       significand = Limb{1} << 63;
       if (++field >= kExtendedInfiniteField) return SignedInfinity(negative);
     }

@@ -89,6 +89,11 @@ int main() {
   mpfr_log2(v, v, MPFR_RNDN);
   mpfr_sub_ui(v, v, 1, MPFR_RNDN);
   PrintConstant("kLog2eMinusOne", "log2(e) − 1", v);
+  // LOG's constant, log10(2) rounded to extended, times log2(e).
+  mpfr_add_ui(v, v, 1, MPFR_RNDN);
+  mpfr_mul_ui(v, v, 0x9A209A84FBCFF799u, MPFR_RNDN);
+  mpfr_div_2ui(v, v, 65, MPFR_RNDN);
+  PrintConstant("kLog10Of2TimesLog2e", "0x9A209A84FBCFF799·2^-65 · log2(e)", v);
 
   PrintTable("kExp2Coarse", "2^(j/64) − 1", 64, [](int j, mpfr_t out) {
     mpfr_set_si_2exp(out, j, -6, MPFR_RNDN);
