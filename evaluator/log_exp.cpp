@@ -88,9 +88,6 @@ bool IsInteger(const Operand& x) noexcept {
 // The kernels by precision: the 128-bit ones are written for speed, the
 // wide ones for any width.
 template <std::size_t N>
-inline constexpr Limb kLnKernelError =
-    N == kFastLimbs ? fast::kLnOnePlusError : kLnFractionError;
-template <std::size_t N>
 inline constexpr Limb kExp2KernelError =
     N == kFastLimbs ? fast::kExp2Error : kExp2FractionError;
 
@@ -98,13 +95,37 @@ fast::U128 ToU128(const Fixed<2>& a) noexcept {
   return (fast::U128{a.limbs[1]} << 64) | a.limbs[0];
 }
 
-template <std::size_t N>
-Fixed<N> LnKernel(const Fixed<N>& t) noexcept {
+Fixed<2> FromU128(fast::U128 a) noexcept {
+  return Fixed<2>{{fast::Low(a), fast::High(a)}};
+}
+
+using fast::LogBase;
+
+// Error of LogKernel in units. The wide kernel's logarithm (error
+// kLnFractionError) is multiplied by log2(e) = 1 + (log2(e) − 1) or by C·log2(e)
+// from the tables: the error grows by the factor (< 2 or < 1), and the
+// constant's truncation and the product's add one unit each.
+template <std::size_t N, LogBase base>
+inline constexpr Limb kLogKernelError =
+    N == kFastLimbs                  ? fast::kLogOnePlusError
+    : base == LogBase::kNatural      ? kLnFractionError
+    : base == LogBase::kBinary       ? 2 * kLnFractionError + 2
+                                     : kLnFractionError + 2;
+
+// K·ln(1 + t) with K = 1, log2(e) or C·log2(e).
+template <std::size_t N, LogBase base>
+Fixed<N> LogKernel(const Fixed<N>& t) noexcept {
   if constexpr (N == kFastLimbs) {
-    const fast::U128 ln = fast::LnOnePlus(ToU128(t));
-    return Fixed<2>{{fast::Low(ln), fast::High(ln)}};
+    return FromU128(fast::LogOnePlus<base>(ToU128(t)));
   } else {
-    return LnOnePlusFraction(t);
+    const Fixed<N> ln = LnOnePlusFraction(t);
+    if constexpr (base == LogBase::kNatural) {
+      return ln;
+    } else if constexpr (base == LogBase::kBinary) {
+      return wide::Sum(ln, wide::MultiplyFraction(ln, FromTable<N>(kLog2eMinusOne)));
+    } else {
+      return wide::MultiplyFraction(ln, FromTable<N>(kLog10Of2TimesLog2e));
+    }
   }
 }
 
@@ -196,9 +217,9 @@ template <std::size_t N>
 Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.magnitude = wide::Widen<N + 1>(LnKernel(x.t));
+  result.magnitude = wide::Widen<N + 1>(LogKernel<N, LogBase::kNatural>(x.t));
   // The slope of ln(1 + t) is below 1: t's error passes on at most as is.
-  result.errorUnits = kLnKernelError<N> + x.tErrorUnits;
+  result.errorUnits = kLogKernelError<N, LogBase::kNatural> + x.tErrorUnits;
   if (x.k != 0) {
     const Limb count = static_cast<Limb>(std::abs(x.k));
     // The product with the truncated ln 2 is exact; that truncation (< 1
@@ -213,22 +234,6 @@ Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
     }
   }
   return result;
-}
-
-// A fraction times a constant fraction from the tables: below the exact
-// product by less than kProductError<N> units (the 128-bit product drops
-// its low cross terms, the wide one only truncates).
-template <std::size_t N>
-inline constexpr Limb kProductError = N == kFastLimbs ? 4 : 2;
-
-template <std::size_t N>
-Fixed<N> TimesConstant(const Fixed<N>& a, const Fraction& constant) noexcept {
-  if constexpr (N == kFastLimbs) {
-    const fast::U128 product = fast::MultiplyHigh(ToU128(a), fast::FromTable(constant));
-    return Fixed<2>{{fast::Low(product), fast::High(product)}};
-  } else {
-    return wide::MultiplyFraction(a, FromTable<N>(constant));
-  }
 }
 
 // ±(whole + fraction) or ±(whole − fraction) as the sign of k and the
@@ -250,33 +255,30 @@ Approximation<N + 1> Combine(int k, const wide::Unsigned<N + 1>& whole,
   return result;
 }
 
-// log2(2^k·(1 + t)) = k + ln(1 + t)·(1 + c), c = log2(e) − 1 < 0.45: the
-// error of ln grows by the factor 1.45 < 2; c's truncation and the product
-// add kProductError.
+// log2(2^k·(1 + t)) = k + log2(1 + t); t's error passes on times the
+// slope, below 2.
 template <std::size_t N>
 Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
-  const Fixed<N> ln = LnKernel(x.t);
-  auto fraction = wide::Widen<N + 1>(ln);
-  wide::AddTo(fraction, wide::Widen<N + 1>(TimesConstant(ln, kLog2eMinusOne)));
+  const auto fraction = wide::Widen<N + 1>(LogKernel<N, LogBase::kBinary>(x.t));
   wide::Unsigned<N + 1> whole;
   whole.limbs[N] = static_cast<Limb>(std::abs(x.k));
   return Combine<N>(x.k, whole, fraction,
-                    2 * (kLnKernelError<N> + x.tErrorUnits) + kProductError<N>);
+                    kLogKernelError<N, LogBase::kBinary> + 2 * x.tErrorUnits);
 }
 
-// log10(2)·log2(x) = C·k + ln(1 + t)·(C·log2(e)) with C the extended
-// constant: C·k is exact, the other constant below 1 is in the tables.
+// C·log2(x) = C·k + C·log2(1 + t) with C the extended constant: C·k is
+// exact; the slope of the second is below 1.
 template <std::size_t N>
 Approximation<N + 1> Log10ProductOf(const LogArgument<N>& x) noexcept {
-  const Fixed<N> ln = LnKernel(x.t);
-  const auto fraction = wide::Widen<N + 1>(TimesConstant(ln, kLog10Of2TimesLog2e));
+  const auto fraction =
+      wide::Widen<N + 1>(LogKernel<N, LogBase::kDecimalProduct>(x.t));
   // C·|k| = significand·|k|·2^-65, in units of 2^-64N.
   const wide::Unsigned<1> constant{{kLog10Of2Significand}};
   const auto whole = wide::ShiftLeft(
       wide::Widen<N + 1>(wide::MultiplyByLimb(constant, static_cast<Limb>(std::abs(x.k)))),
       static_cast<int>(64 * N) + kLog10Of2Exponent);
   return Combine<N>(x.k, whole, fraction,
-                    kLnKernelError<N> + x.tErrorUnits + kProductError<N>);
+                    kLogKernelError<N, LogBase::kDecimalProduct> + x.tErrorUnits);
 }
 
 // The cases every logarithm of x shares: the result, or nothing when x is

@@ -20,6 +20,10 @@ constexpr U128 FromTable(const Fraction& fraction) noexcept {
   return (U128{fraction[7]} << 64) | fraction[6];  // below by < 1 unit
 }
 
+constexpr U128 FromTable(const Fraction128& fraction) noexcept {
+  return (U128{fraction[1]} << 64) | fraction[0];
+}
+
 constexpr Limb High(U128 a) noexcept { return static_cast<Limb>(a >> 64); }
 constexpr Limb Low(U128 a) noexcept { return static_cast<Limb>(a); }
 
@@ -63,17 +67,22 @@ inline Limb Truncate(double x) noexcept {
 // below 2^-54, so a relative error of 2^-50 is absolute 2^-104, far below
 // what the rounding check needs (about 2^-90) yet well inside the bound.
 
-// Error of LnOnePlus below, in units, for an exact t:
-//   the three reductions: < 1 each; t²/2: < 1 + 1;
-//   D = t³/3 − t⁴/4 + t⁵/5 − t⁶/6 from d = t·2^17 in double: d is within
-//   2^-63 + 2^-53·d, which moves D by < 3·2^-53·D + 2^-114; the evaluation
-//   (six roundings) by < 8·2^-53·D; with D < 2^-55.5 that is < 2^-103.9,
-//   2^24.1 units; t⁷/7 < 1 unit is left out; D's conversion: < 2^10;
-//   the three table entries: < 1 each. Sum < 2^24.2.
-inline constexpr Limb kLnOnePlusError = Limb{1} << 25;
+// The logarithms the kernel below computes: ln, log2 and LOG's C·log2.
+enum class LogBase { kNatural, kBinary, kDecimalProduct };
 
-// ln(1 + t) for t in [0, 1).
-inline U128 LnOnePlus(U128 t) noexcept {
+// Error of LogOnePlus below, in units, for an exact t (an inexact t adds
+// its error times the slope, below K ≤ log2(e) < 2):
+//   the three reductions: < 1 each; K·t: < 2; K·t²/2: < 2;
+//   K·D with D = t³/3 − t⁴/4 + t⁵/5 − t⁶/6 from d = t·2^17 in double: d is
+//   within 2^-63 + 2^-53·d, which moves D by < 3·2^-53·D + 2^-116; the
+//   evaluation with K (eight roundings) by < 9·2^-53·D; with K·D < 2^-55
+//   that is < 2^-104.4, 2^23.6 units; t⁷/7 < 1 unit is left out; the
+//   conversion: < 2^10; the three table entries: < 1 each. Sum < 2^23.7.
+inline constexpr Limb kLogOnePlusError = Limb{1} << 25;
+
+// K·ln(1 + t) for t in [0, 1), K = 1, log2(e) or C·log2(e) as `base` says.
+template <LogBase base>
+inline U128 LogOnePlus(U128 t) noexcept {
   const auto coarse = static_cast<std::size_t>(t >> 122);
   t = Reduce(t, kLnCoarseFactor[coarse], 16);  // t < 2^-6 + 2^-15
   const auto fine = static_cast<std::size_t>(t >> 116);
@@ -82,19 +91,38 @@ inline U128 LnOnePlus(U128 t) noexcept {
   t = Reduce(t, kLnFinestFactor[finest], 30);  // t < 2^-18 + 2^-29
 
   const U128 scaled = t << 17;  // d = t·2^17 < 1/2
+  const U128 square = Square(scaled);  // t²·2^34
   const double d = AsDouble(scaled);
-  // D·2^51/d³, then D·2^118 < 2^62.4 as an integer (D = t³·2^-51·(…)),
+  // D·2^51/d³, then K·D·2^118 < 2^62.5 as an integer (D = t³·2^-51·(…)),
   // grouped in pairs for a shorter chain of dependent operations.
   const double d2 = d * d;
-  const double series = d2 * d *
-                        ((1.0 / 3 - d * (0x1p-17 / 4)) +
-                         d2 * (0x1p-34 / 5 - d * (0x1p-51 / 6)));
-  const U128 tail = U128{Truncate(series * 0x1p67)} << 10;
+  double series = d2 * d *
+                  ((1.0 / 3 - d * (0x1p-17 / 4)) + d2 * (0x1p-34 / 5 - d * (0x1p-51 / 6)));
 
-  U128 result = t - (Square(scaled) >> 35) + tail;  // t − t²/2 + D
-  result += FromTable(kLnCoarse[coarse]) + FromTable(kLnFine[fine]) +
-            FromTable(kLnFinest[finest]);
-  return result;
+  // K·(t − t²/2 + D) + the tables' −K·ln r, each product beside the others.
+  U128 linear, quadratic, tables;
+  if constexpr (base == LogBase::kNatural) {
+    linear = t;
+    quadratic = square;
+    tables = FromTable(kLnCoarse[coarse]) + FromTable(kLnFine[fine]) +
+             FromTable(kLnFinest[finest]);
+  } else if constexpr (base == LogBase::kBinary) {
+    const U128 k = FromTable(kLog2eMinusOne);
+    linear = t + (MultiplyHigh(scaled, k) >> 17);
+    quadratic = square + MultiplyHigh(square, k);
+    series *= 0x1.71547652B82FEp0;  // log2(e), rounded
+    tables = FromTable(kLog2Coarse[coarse]) + FromTable(kLog2Fine[fine]) +
+             FromTable(kLog2Finest[finest]);
+  } else {
+    const U128 k = FromTable(kLog10Of2TimesLog2e);
+    linear = MultiplyHigh(scaled, k) >> 17;
+    quadratic = MultiplyHigh(square, k);
+    series *= 0x1.BCB7B1526E50Ep-2;  // C·log2(e), rounded
+    tables = FromTable(kLog10Coarse[coarse]) + FromTable(kLog10Fine[fine]) +
+             FromTable(kLog10Finest[finest]);
+  }
+  const U128 tail = U128{Truncate(series * 0x1p67)} << 10;
+  return linear - (quadratic >> 35) + tail + tables;
 }
 
 // Error of Exp2 below, in units:
