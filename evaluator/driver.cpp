@@ -1,26 +1,24 @@
 #include "evaluator/driver.h"
 
 #include <array>
-#include <charconv>
 #include <cstring>
-#include <memory>
-#include <new>
 
+#include "evaluator/decimal_literal.h"
 #include "evaluator/keywords.h"
 #include "evaluator/number_text.h"
 #include "evaluator/reducer.h"
 #include "evaluator/token.h"
 #include "evaluator/tstack.h"
 #include "evaluator/upper_case.h"
-#include "interface/error_text.h"
 
 namespace evaluator {
 
 namespace {
 
-using interface::error_code::kMath;
-using interface::error_code::kMemory;
-using interface::error_code::kSyntax;
+using error_code::kBracket;
+using error_code::kNone;
+using error_code::kStack;
+using error_code::kSyntax;
 
 // The scanner works on single bytes, trail bytes included: a trail byte
 // that equals "[" ends a word in the middle of its character.
@@ -54,87 +52,18 @@ constexpr OperatorInfo OperatorOf(char b) noexcept {
   }
 }
 
+// One evaluation's scanning state.
 struct Scan {
-  explicit Scan(std::int32_t& code) noexcept : errorCode(code) {}
+  explicit Scan(const char* workingText) noexcept : text(workingText) {}
+  const char* const text;
   TStack stack;
-  std::int32_t& errorCode;
+  ErrorState error;
   int bracketDepth = 0;
+
+  Place PlaceOf(const char* start, const char* end) const noexcept {
+    return {static_cast<std::uint32_t>(start - text), static_cast<std::uint32_t>(end - text)};
+  }
 };
-
-// from_chars reports both overflow and underflow as out of range; a literal
-// whose integer part is all zeros can only have underflowed.
-bool IntegerPartIsZero(std::string_view digits) noexcept {
-  for (const char b : digits) {
-    if (b == '.') break;
-    if (b != '0') return false;
-  }
-  return true;
-}
-
-// Exact powers of ten: every one up to 10^22 is a double.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The usual literal has few digits: its digits as a whole number m up to
-// 2^53 and k decimals up to 22 make m / 10^k one correctly rounded division
-// of two exact doubles (under round-to-nearest, which every call runs in).
-// Returns false for any other literal.
-bool ConvertShortDigits(std::string_view digits, double& value) noexcept {
-  constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
-  std::uint64_t mantissa = 0;
-  int significant = 0;
-  int decimals = 0;
-  bool afterPoint = false;
-  for (const char b : digits) {
-    if (b == '.') {
-      afterPoint = true;
-      continue;
-    }
-    if (mantissa != 0 || b != '0') {
-      if (++significant > 19) return false;  // 19 digits cannot overflow 64 bits
-    }
-    mantissa = mantissa * 10 + static_cast<std::uint64_t>(b - '0');
-    decimals += afterPoint;
-  }
-  if (mantissa > kLargestExactInteger || decimals >= static_cast<int>(std::size(kExactPowersOfTen))) return false;
-  value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-  return true;
-}
-
-// The nearest double to a literal of digits and at most one "." (either side
-// may be empty), whatever the host's locale. Sets Math above the largest
-// double, as an operation overflowing there would.
-double ConvertDigits(std::string_view digits, std::int32_t& errorCode) noexcept {
-  double value = 0;
-  if (ConvertShortDigits(digits, value)) return value;  // a point alone is 0 too
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec == std::errc::result_out_of_range) {
-    if (IntegerPartIsZero(digits)) return 0;
-    errorCode = kMath;
-    return 0;
-  }
-  (void)end;  // the literal is checked already: it converts whole
-  return value;
-}
-
-// As ConvertDigits, for a literal with thousands commas.
-double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcept {
-  char inlineBuffer[128];
-  std::unique_ptr<char[]> heapBuffer;
-  char* buffer = inlineBuffer;
-  if (literal.size() > sizeof inlineBuffer) {
-    heapBuffer.reset(new (std::nothrow) char[literal.size()]);
-    if (!heapBuffer) {
-      errorCode = kMemory;
-      return 0;
-    }
-    buffer = heapBuffer.get();
-  }
-  std::size_t length = 0;
-  for (const char b : literal)
-    if (b != ',') buffer[length++] = b;
-  return ConvertDigits({buffer, length}, errorCode);
-}
 
 // <literal> = { digit | "." | "," }
 const char* ScanNumber(Scan& scan, const char* p) noexcept {
@@ -151,15 +80,18 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
     }
   }
   const std::string_view literal(start, static_cast<std::size_t>(p - start));
+  const Place place = scan.PlaceOf(start, p);
   // Digits with at most one point always pass the plain-number test; only
   // commas need its rules. A literal holds no blank or sign.
   if (points > 1 || (commas && !IsNumberText(literal))) {
-    scan.errorCode = kSyntax;
+    scan.error.Raise(kSyntax, place);
     return p;
   }
-  const double value = commas ? ConvertLiteral(literal, scan.errorCode) : ConvertDigits(literal, scan.errorCode);
-  scan.stack.Push(kNumberCode, value);
-  Reduce(scan.stack, scan.errorCode);
+  std::int32_t code = scan.error.code;
+  const double value = ConvertLiteral(literal, commas, code);
+  scan.error.Raise(code, place);  // a literal beyond the double range
+  scan.stack.Push(kNumberCode, value, place);
+  Reduce(scan.stack, scan.error);
   return p;
 }
 
@@ -168,6 +100,7 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
   const char* start = p;
   while (ClassOf(*p) == ByteClass::kWord) ++p;
   const auto length = static_cast<std::size_t>(p - start);
+  const Place place = scan.PlaceOf(start, p);
   const Keyword* keyword = nullptr;
   if (length <= kLongestKeyword) {
     char upper[kLongestKeyword];
@@ -176,39 +109,53 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
     keyword = LookUpKeyword({upper, length});
   }
   if (keyword == nullptr) {
-    scan.errorCode = kSyntax;
+    scan.error.Raise(kSyntax, place);
     return p;
   }
   // Keyword tokens wait for the next reduction.
-  scan.stack.Push(keyword->code, keyword->value);
-  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi);
+  scan.stack.Push(keyword->code, keyword->value, place);
+  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi, place);
   return p;
 }
 
 const char* ScanOperator(Scan& scan, const char* p) noexcept {
   const OperatorInfo op = OperatorOf(*p);
-  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank);
+  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank, scan.PlaceOf(p, p + 1));
   scan.bracketDepth += op.depthChange;
-  Reduce(scan.stack, scan.errorCode);
+  Reduce(scan.stack, scan.error);
   return p + 1;
+}
+
+// The open bracket still open nearest the end of the text. Bracket depth is
+// settled only when every byte was scanned, and a bracket byte is always a
+// token of its own, so the text's bracket bytes are exactly the bracket
+// tokens (an open bracket folded away as an operator, as in 2(3, included).
+Place InnermostOpenBracket(const Scan& scan, const char* end) noexcept {
+  int unmatchedCloses = 0;
+  for (const char* p = end; p-- != scan.text;) {
+    if (ClassOf(*p) != ByteClass::kOperator) continue;
+    const int change = OperatorOf(*p).depthChange;
+    if (change < 0) {
+      ++unmatchedCloses;
+    } else if (change > 0 && unmatchedCloses-- == 0) {
+      return scan.PlaceOf(p, p + 1);
+    }
+  }
+  return scan.PlaceOf(end, end);  // not reached: the depth was positive
 }
 
 }  // namespace
 
-double EvaluateExpression(const char* text, interface::CallState& state) noexcept {
-  Scan scan(state.ErrorCode);
+Outcome EvaluateExpression(const char* text) noexcept {
+  Scan scan(text);
   const char* p = text;
   while (*p == ' ') ++p;
-  if (*p == '\0') {
-    state.ErrorCode = kSyntax;
-    interface::SetErrorText(state);
-    return 0;
-  }
-  state.ErrorCode = interface::error_code::kNone;
+  if (*p == '\0') return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
 
   // An error ends scanning before the next token; the token that raised it
   // is finished first.
-  while (*p != '\0' && state.ErrorCode == 0) {
+  while (*p != '\0' && scan.error.code == kNone) {
+    const char* start = p;
     switch (ClassOf(*p)) {
       case ByteClass::kBlank: ++p; continue;
       case ByteClass::kOperator: p = ScanOperator(scan, p); break;
@@ -216,21 +163,21 @@ double EvaluateExpression(const char* text, interface::CallState& state) noexcep
       case ByteClass::kWord: p = ScanWord(scan, p); break;
       case ByteClass::kEnd: break;
     }
-    if (scan.stack.Status != 0) state.ErrorCode = interface::error_code::kStack;
+    // The first token refused is the one that found the stack full.
+    if (scan.stack.Status != 0) scan.error.Raise(kStack, scan.PlaceOf(start, p));
   }
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
-  scan.stack.Push(kEndCode, rank::kEnd);
-  const double value = Reduce(scan.stack, state.ErrorCode);
-  if (state.ErrorCode == 0) {
+  scan.stack.Push(kEndCode, rank::kEnd, scan.PlaceOf(p, p));
+  const double value = Reduce(scan.stack, scan.error);
+  if (scan.error.code == kNone) {
     if (scan.bracketDepth != 0)
-      state.ErrorCode = interface::error_code::kBracket;
+      scan.error.Raise(kBracket, InnermostOpenBracket(scan, p));
     else if (scan.stack.Count != 0)
-      state.ErrorCode = kSyntax;
+      scan.error.Raise(kSyntax, WaitingTokenPlace(scan.stack, 0, scan.PlaceOf(p, p)));
   }
-  interface::SetErrorText(state);
-  return value;
+  return {value, scan.error.code, scan.error.place};
 }
 
 }  // namespace evaluator

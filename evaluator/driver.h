@@ -1,11 +1,12 @@
 #pragma once
 
-#include "interface/call_state.h"
+#include "evaluator/outcome.h"
 
 namespace evaluator {
 
-// Evaluates a normalized expression text, already cut at its first "=".
-// Sets state.ErrorCode and writes its error text into state.OutputText.
-double EvaluateExpression(const char* text, interface::CallState& state) noexcept;
+// Evaluates a normalized expression text, already cut at its first "=":
+// the value reached, the error code, and for an error the place in the text
+// of the token where it arose.
+Outcome EvaluateExpression(const char* text) noexcept;
 
 }  // namespace evaluator

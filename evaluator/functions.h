@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "evaluator/extended.h"
+
 namespace evaluator {
 
 // The codes that function tokens carry. Six of them lie at 0x80 and above,
@@ -44,6 +46,6 @@ inline constexpr double kExponentialBase = 2.71828182845905;
 //   ApplyFunction('S', 1.0)    -> 0.8414709848 (sine to 10 decimals)
 //   ApplyFunction('E', 1.0)    -> 2.71828182845905
 //   ApplyFunction('L', 0.0)    -> -inf (fault)
-long double ApplyFunction(std::uint8_t code, double x) noexcept;
+Extended ApplyFunction(std::uint8_t code, double x) noexcept;
 
 }  // namespace evaluator

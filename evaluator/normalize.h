@@ -1,9 +1,39 @@
 #pragma once
 
+#include <cstddef>
+
+#include "evaluator/outcome.h"
+
 namespace evaluator {
 
+// How a text is read before scanning.
+struct TextOptions {
+  bool utf8 = false;        // UTF-8 rather than code page 932
+  bool lookalikes = false;  // also map the marks that look like operators
+};
+
 // Maps full-width brackets, signs, digits and Latin letters to ASCII and
-// tab, carriage return and line feed to blanks, in place, in one pass.
-void ToHalfWidth(char* text) noexcept;
+// tab, carriage return and line feed to blanks, in place, in one pass; with
+// look-alikes also "×" to "*", "÷" to "/", the long-vowel mark and the
+// hyphen to "-" and the full-width space to a blank. A UTF-8 text becomes
+// the working text its code page 932 form would give, except that every
+// character whose form does not matter, and every invalid byte, becomes the
+// one byte 0xFF: a word byte that is part of no keyword. The text never
+// grows.
+void Normalize(char* text, TextOptions options) noexcept;
+
+// Code page 932 without look-alikes.
+inline void ToHalfWidth(char* text) noexcept { Normalize(text, {}); }
+
+struct ByteSpan {
+  std::size_t offset;
+  std::size_t length;
+};
+
+// The bytes of the caller's text (before normalization) that the working
+// text's bytes [place.start, place.end) came from, whole characters each. An
+// empty place maps to an empty span where its working offset falls. Walks
+// the caller's text again; meant for reporting an error, not for every call.
+ByteSpan CallerBytesOf(const char* callerText, Place place, TextOptions options) noexcept;
 
 }  // namespace evaluator

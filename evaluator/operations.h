@@ -2,11 +2,15 @@
 
 #include <cstdint>
 
+#include "evaluator/extended.h"
+
 namespace evaluator {
 
 // The power operation in extended precision. The result may be an infinity
 // or a NaN; callers judge that as a fault.
-long double RaisePower(long double base, long double exponent) noexcept;
+//   RaisePower(-2, 3)  -> -8 (a whole exponent: repeated squaring)
+//   RaisePower(2, 0.5) -> 2^(0.5 · log2(2))
+Extended RaisePower(double base, double exponent) noexcept;
 
 // One step of arithmetic: an operator on left and right, or a function on
 // right (left is then 0). A fault (invalid operation, division by zero, a

@@ -2,7 +2,6 @@
 
 #include "evaluator/operations.h"
 #include "evaluator/token.h"
-#include "interface/call_state.h"
 
 namespace evaluator {
 
@@ -11,6 +10,7 @@ namespace {
 struct Entry {
   std::uint8_t code;
   double value;
+  Place place;
   bool IsNumber() const noexcept { return code == kNumberCode; }
   bool HasRank(double r) const noexcept { return !IsNumber() && value == r; }
 };
@@ -19,16 +19,28 @@ struct Entry {
 // or a bracketed group folded where it stands. Positions below base read as
 // an end token.
 Entry At(const TStack& stack, std::int32_t base, std::int32_t index) noexcept {
-  if (index < base) return {kEndCode, rank::kEnd};
-  return {stack.Codes[index], stack.Values[index]};
+  if (index < base) return {kEndCode, rank::kEnd, {}};
+  return {stack.Codes[index], stack.Values[index], stack.Places[index]};
 }
 
-void Store(TStack& stack, std::int32_t index, std::uint8_t code, double value) noexcept {
+void Store(TStack& stack, std::int32_t index, std::uint8_t code, double value, Place place) noexcept {
   stack.Codes[index] = code;
   stack.Values[index] = value;
+  stack.Places[index] = place;
 }
 
-void Store(TStack& stack, std::int32_t index, const Entry& e) noexcept { Store(stack, index, e.code, e.value); }
+void Store(TStack& stack, std::int32_t index, const Entry& e) noexcept {
+  Store(stack, index, e.code, e.value, e.place);
+}
+
+// ApplyOperation with the place of the operator or function: a fault is
+// reported there.
+double Apply(double left, std::uint8_t code, double right, Place where, ErrorState& error) noexcept {
+  std::int32_t raised = error.code;
+  const double result = ApplyOperation(left, code, right, raised);
+  error.Raise(raised, where);
+  return result;
+}
 
 bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
   return (open == '(' && close == ')') || (open == '[' && close == ']') ||
@@ -42,7 +54,7 @@ bool IsFunctionLike(const Entry& e) noexcept {
   return !e.IsNumber() && e.value >= rank::kExponentMarker && e.value <= rank::kTrigFunction;
 }
 
-double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept;
+double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept;
 
 enum class GroupOutcome { kFolded, kFailed };
 
@@ -51,14 +63,15 @@ enum class GroupOutcome { kFolded, kFailed };
 // The group is folded where it stands, with the close bracket turned into
 // its end token: the rules never look below the group's bottom (that reads
 // as an end token), so this is the same as folding a copy.
-GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept {
+GroupOutcome FoldGroup(TStack& stack, std::int32_t base, ErrorState& error) noexcept {
   const std::int32_t top = stack.Count - 1;
   std::int32_t open = top - 1;
   while (open >= base && !At(stack, base, open).HasRank(rank::kOpenBracket)) --open;
   if (open < base || !IsMatchingPair(stack.Codes[open], stack.Codes[top])) {
-    errorCode = interface::error_code::kBracket;
+    error.Raise(error_code::kBracket, stack.Places[top]);
     return GroupOutcome::kFailed;
   }
+  const Place group = Spanning(stack.Places[open], stack.Places[top]);
   double value;
   if (top - open == 2 && stack.Codes[open + 1] == kNumberCode) {
     // One number alone, the usual case once inner groups have folded: the
@@ -66,11 +79,16 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
     value = stack.Values[open + 1];
   } else {
     // A group never holds a bracket, so this recursion is one level deep.
-    Store(stack, top, kEndCode, rank::kEnd);
-    value = ReduceFrom(stack, open + 1, errorCode);
+    Store(stack, top, kEndCode, rank::kEnd, stack.Places[top]);
+    value = ReduceFrom(stack, open + 1, error);
+    // Only the finish rule empties the group. Anything left (an operator
+    // without its operand, an empty group) is malformed, as the same tokens
+    // are at top level; a code the group set already stays.
+    if (stack.Count != open + 1 && error.code == error_code::kNone)
+      error.Raise(error_code::kSyntax, WaitingTokenPlace(stack, open + 1, group));
   }
   stack.Count = open;
-  stack.Push(kNumberCode, value);
+  stack.Push(kNumberCode, value, group);
   return GroupOutcome::kFolded;
 }
 
@@ -87,7 +105,7 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, std::int32_t& errorCode
 // none stops at once. Each fold rewrites the entries in place: the stack
 // reads afterwards exactly as the removals and insertions of the rule would
 // leave it.
-double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noexcept {
+double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept {
   while (stack.Count > base) {
     const std::int32_t t = stack.Count - 1;
     const Entry t0 = At(stack, base, t);
@@ -98,7 +116,7 @@ double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noe
         return t1.value;
       }
       if (t0.value == rank::kCloseBracket) {
-        if (FoldGroup(stack, base, errorCode) == GroupOutcome::kFailed) return 0;
+        if (FoldGroup(stack, base, error) == GroupOutcome::kFailed) return 0;
         continue;
       }
       if (t0.value == rank::kOpenBracket) return 0;
@@ -107,17 +125,19 @@ double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noe
 
     const Entry t2 = At(stack, base, t - 2);
     if (t2.IsNumber()) {
-      errorCode = interface::error_code::kSyntax;
+      error.Raise(error_code::kSyntax, t1.place);  // the second of two numbers
       return 0;
     }
     if (IsFunctionLike(t2)) {
       if (t2.value == rank::kExponentMarker) {
         // 2E3 becomes 2 * 10^3 through the binary rule: ..., times, r, T0.
-        const double power = ApplyOperation(10, '^', t1.value, errorCode);
-        Store(stack, t - 2, '*', rank::kMultiplicative);
-        Store(stack, t - 1, kNumberCode, power);
+        // The times keeps the marker's place: a fault in it is the E's.
+        const double power = Apply(10, '^', t1.value, t2.place, error);
+        Store(stack, t - 2, '*', rank::kMultiplicative, t2.place);
+        Store(stack, t - 1, kNumberCode, power, t1.place);
       } else {
-        Store(stack, t - 2, kNumberCode, ApplyOperation(0, t2.code, t1.value, errorCode));
+        const double result = Apply(0, t2.code, t1.value, t2.place, error);
+        Store(stack, t - 2, kNumberCode, result, Spanning(t2.place, t1.place));
         Store(stack, t - 1, t0);
         stack.Count = t;
       }
@@ -128,13 +148,14 @@ double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noe
       // The operator below waits while a stronger one stands on top; T0's
       // value is compared whatever T0 is (an end token's 0 folds all).
       if (!(t2.value >= t0.value)) return 0;
-      Store(stack, t - 3, kNumberCode, ApplyOperation(t3.value, t2.code, t1.value, errorCode));
+      const double result = Apply(t3.value, t2.code, t1.value, t2.place, error);
+      Store(stack, t - 3, kNumberCode, result, Spanning(t3.place, t1.place));
       Store(stack, t - 2, t0);
       stack.Count = t - 1;
       continue;
     }
     if (t2.code == '+' || t2.code == '-') {
-      Store(stack, t - 2, kNumberCode, t2.code == '-' ? -t1.value : t1.value);
+      Store(stack, t - 2, kNumberCode, t2.code == '-' ? -t1.value : t1.value, Spanning(t2.place, t1.place));
       Store(stack, t - 1, t0);
       stack.Count = t;
       continue;
@@ -146,6 +167,12 @@ double ReduceFrom(TStack& stack, std::int32_t base, std::int32_t& errorCode) noe
 
 }  // namespace
 
-double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept { return ReduceFrom(stack, 0, errorCode); }
+double ReduceByRules(TStack& stack, ErrorState& error) noexcept { return ReduceFrom(stack, 0, error); }
+
+Place WaitingTokenPlace(const TStack& stack, std::int32_t base, Place fallback) noexcept {
+  for (std::int32_t i = stack.Count - 1; i >= base; --i)
+    if (stack.Codes[i] != kNumberCode && stack.Codes[i] != kEndCode) return stack.Places[i];
+  return fallback;
+}
 
 }  // namespace evaluator

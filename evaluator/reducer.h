@@ -2,13 +2,14 @@
 
 #include <cstdint>
 
+#include "evaluator/outcome.h"
 #include "evaluator/token.h"
 #include "evaluator/tstack.h"
 
 namespace evaluator {
 
 // The rules themselves; Reduce below is the way in.
-double ReduceByRules(TStack& stack, std::int32_t& errorCode) noexcept;
+double ReduceByRules(TStack& stack, ErrorState& error) noexcept;
 
 // True when no rule can change the stack: every rule but the finish and the
 // group rule needs a number just below the top, and those two need an end
@@ -24,9 +25,14 @@ inline bool NothingToFold(const TStack& stack) noexcept {
 
 // Folds the top of the stack for as long as a rule applies. Returns the
 // value of the expression when the stack folds to one number and the end
-// token, else 0. May set errorCode (Syntax, Bracket, Math), never clears it.
-inline double Reduce(TStack& stack, std::int32_t& errorCode) noexcept {
-  return NothingToFold(stack) ? 0 : ReduceByRules(stack, errorCode);
+// token, else 0. May raise Syntax, Bracket or Math, never clears a code.
+inline double Reduce(TStack& stack, ErrorState& error) noexcept {
+  return NothingToFold(stack) ? 0 : ReduceByRules(stack, error);
 }
+
+// The place of the topmost operator, sign or function still waiting among
+// the entries from base up (the end token aside), or fallback when there is
+// none. This is where an expression or a group that does not fold is wrong.
+Place WaitingTokenPlace(const TStack& stack, std::int32_t base, Place fallback) noexcept;
 
 }  // namespace evaluator

@@ -9,10 +9,16 @@
 #include "interface/fp_scope.h"
 #include "interface/result_text.h"
 #include "interface/tastring.h"
+#include "interface/version.h"
 #include "presentation/pattern.h"
 #include "presentation/round.h"
 
 namespace interface {
+
+void ClearErrorPlace(CallState& state) noexcept {
+  state.ErrorOffset = -1;
+  state.ErrorLength = 0;
+}
 
 namespace {
 
@@ -20,11 +26,30 @@ namespace {
 // TAstring on the heap.
 constexpr std::size_t kInlineCopySize = 512;
 
+evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
+  return {(options & option::kUtf8) != 0, (options & option::kLookalikes) != 0};
+}
+
+// Records the outcome's code, its text and its place in the caller's text.
+void SettleError(CallState& state, const char* expression, const evaluator::Outcome& outcome) noexcept {
+  state.ErrorCode = outcome.code;
+  SetErrorText(state);
+  if (outcome.code == error_code::kNone || outcome.code == error_code::kMemory) {
+    ClearErrorPlace(state);
+    return;
+  }
+  const evaluator::ByteSpan span = evaluator::CallerBytesOf(expression, outcome.place, TextOptionsOf(state.Options));
+  state.ErrorOffset = static_cast<long>(span.offset);
+  state.ErrorLength = static_cast<long>(span.length);
+}
+
 // The caller's text is never written: this works on the working copy.
-double EvaluateWorkingCopy(CallState& state, char* text, bool numericFormat) noexcept {
-  evaluator::ToHalfWidth(text);
+double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, bool numericFormat) noexcept {
+  evaluator::Normalize(text, TextOptionsOf(state.Options));
   if (char* equals = std::strchr(text, '=')) *equals = '\0';
-  double value = evaluator::EvaluateExpression(text, state);
+  const evaluator::Outcome outcome = evaluator::EvaluateExpression(text);
+  SettleError(state, expression, outcome);
+  double value = outcome.value;
   if (state.ErrorCode == error_code::kNone && numericFormat)
     value = presentation::RoundByFormat(state.FormatText, value);
   return value;
@@ -37,16 +62,15 @@ double Evaluate(CallState& state, const char* expression, bool numericFormat) no
   if (length < kInlineCopySize) {
     char copy[kInlineCopySize];
     std::memcpy(copy, expression, length + 1);
-    return EvaluateWorkingCopy(state, copy, numericFormat);
+    return EvaluateWorkingCopy(state, expression, copy, numericFormat);
   }
   TAstring copy;
   copy.Assign(expression);
   if (copy.Failed()) {
-    state.ErrorCode = error_code::kMemory;
-    SetErrorText(state);
+    SettleError(state, expression, {0, error_code::kMemory, {}});
     return 0;
   }
-  return EvaluateWorkingCopy(state, copy.Text(), numericFormat);
+  return EvaluateWorkingCopy(state, expression, copy.Text(), numericFormat);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
@@ -79,7 +103,7 @@ const char* EvaluateToText(CallState& state, const char* expression) noexcept {
     WriteResultText(state.OutputText, value);
   } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value,
                                             presentation::LoadedLocaleSettings())) {
-    state.ErrorCode = error_code::kFormat;
+    state.ErrorCode = error_code::kFormat;  // the pattern's fault: no place in the expression
     SetErrorText(state);
   }
   SettleBeforeRestore(value);
@@ -100,8 +124,8 @@ const char* StoreFormatText(CallState& state, const char* text) noexcept {
 }
 
 const char* WriteVersionText(CallState& state) noexcept {
-  static_assert(sizeof("1.00") <= kOutputTextSize);
-  std::memcpy(state.OutputText, "1.00", sizeof("1.00"));
+  static_assert(sizeof kVersionText <= kOutputTextSize);
+  std::memcpy(state.OutputText, kVersionText, sizeof kVersionText);
   return state.OutputText;
 }
 

@@ -41,7 +41,16 @@ constexpr char kNoContextText[] = "Err.Memory";
 
 }  // namespace
 
-EVALO_EXPORT evalo_context* evalo_create(void) { return new (std::nothrow) evalo_context{}; }
+static_assert(EVALO_UTF8 == interface::option::kUtf8 && EVALO_LOOKALIKES == interface::option::kLookalikes);
+
+EVALO_EXPORT evalo_context* evalo_create_with(unsigned options) {
+  if ((options & ~interface::option::kAll) != 0) return nullptr;  // an option this library does not know
+  evalo_context* ctx = new (std::nothrow) evalo_context{};
+  if (ctx != nullptr) ctx->state.Options = options;
+  return ctx;
+}
+
+EVALO_EXPORT evalo_context* evalo_create(void) { return evalo_create_with(0); }
 
 EVALO_EXPORT void evalo_destroy(evalo_context* ctx) { delete ctx; }
 
@@ -64,3 +73,7 @@ EVALO_EXPORT int evalo_error(const evalo_context* ctx) {
 EVALO_EXPORT const char* evalo_error_text(evalo_context* ctx) {
   return ctx ? interface::ReadErrorText(ctx->state) : kNoContextText;
 }
+
+EVALO_EXPORT long evalo_error_offset(const evalo_context* ctx) { return ctx ? ctx->state.ErrorOffset : -1; }
+
+EVALO_EXPORT long evalo_error_length(const evalo_context* ctx) { return ctx ? ctx->state.ErrorLength : 0; }

@@ -4,9 +4,14 @@
 #include <iterator>
 #include <limits>
 
+#include "evaluator/extended_constants.h"
+
 namespace presentation {
 
 namespace {
+
+using evaluator::Extended;
+namespace k = evaluator::constants;
 
 constexpr int kMaxDigits = 14;  // both for N and for M
 constexpr int kDefaultDigits = 14;
@@ -25,10 +30,6 @@ constexpr double kLargestDouble = std::numeric_limits<double>::max();
 // The scale may grow by ten only while the product stays finite; past this
 // the magnitude is too small to be lifted to 10^N.
 constexpr double kLargestGrowableScale = kLargestDouble / 10;
-
-// Extended quotients at or above the midpoint between the largest double and
-// 2^1024 would round to infinity.
-constexpr long double kDoubleOverflowThreshold = 0x1.fffffffffffff8p1023L;
 
 constexpr bool IsLeadingBlank(char byte) noexcept {
   return byte == ' ' || (byte >= '\t' && byte <= '\r');
@@ -77,11 +78,11 @@ static_assert(DecimalsOf("5.") == kNoDecimals && DecimalsOf("5. ") == 0 && Decim
 // Each new scale is rounded to a double before it is used again; the tenth
 // is taken in extended precision, so the scales below 1 are what repeated
 // multiplication gives (the sixth is 1.0000000000000002e-06, not 1e-06).
-double ScaleUp(double d) noexcept { return static_cast<double>(static_cast<long double>(d) * 10.0L); }
-double ScaleDown(double d) noexcept { return static_cast<double>(static_cast<long double>(d) * 0.1L); }
+double ScaleUp(double d) noexcept { return static_cast<double>(Extended(d) * k::kTen); }
+double ScaleDown(double d) noexcept { return static_cast<double>(Extended(d) * k::kTenth); }
 
-long double ScaledMagnitude(double d, double magnitude) noexcept {
-  return static_cast<long double>(d) * magnitude;
+Extended ScaledMagnitude(double d, double magnitude) noexcept {
+  return Extended(d) * Extended(magnitude);
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ double RoundByFormat(const char* formatText, double x) noexcept {
 
   const double sign = x >= 0 ? 1.0 : -1.0;
   const double magnitude = std::fabs(x);
-  const long double limit = kPowersOfTen[SignificantDigitsOf(formatText)];  // A = 10^N
+  const Extended limit(kPowersOfTen[SignificantDigitsOf(formatText)]);  // A = 10^N
 
   double d;
   if (const int decimals = DecimalsOf(formatText); decimals != kNoDecimals) {
@@ -112,10 +113,12 @@ double RoundByFormat(const char* formatText, double x) noexcept {
   // Leave at most N digits before the decimal point.
   while (ScaledMagnitude(d, magnitude) >= limit) d = ScaleDown(d);
 
-  const double shifted = static_cast<double>(ScaledMagnitude(d, magnitude) + 0.5L);
-  const long double rounded = static_cast<long double>(std::floor(shifted)) / d;
-  // Rounding up next to the largest double can leave the double range.
-  if (rounded >= kDoubleOverflowThreshold) return x;
+  const double shifted = static_cast<double>(ScaledMagnitude(d, magnitude) + k::kHalf);
+  const Extended rounded = Extended(std::floor(shifted)) / Extended(d);
+  // Extended quotients from the midpoint between the largest double and
+  // 2^1024 up would round to infinity: rounding up next to the largest
+  // double can leave the double range.
+  if (rounded >= k::kDoubleOverflowThreshold) return x;
   return sign * static_cast<double>(rounded);
 }
 

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "evalo.h"
 #include "evaluation_fixture.h"
 #include "interface/call_state.h"
 
@@ -44,8 +45,6 @@ TEST(EvaluationArithmetic, PrecedenceSignsAndAssociativity) {
       {"square_brackets", "[1+2]*3", 9},
       {"curly_brackets", "{1+2}*3", 9},
       {"nested_mixed", "{[(1+2)*3]-4}/5", 1},
-      {"empty_group", "()", 0},
-      {"unfinished_group", "(1+)", 0},
       {"negative_base_whole_power", "(-2)^3", -8},
       {"zero_to_zero", "0^0", 1},
       {"negative_whole_power", "2^-2", 0.25},
@@ -158,6 +157,53 @@ TEST(EvaluationErrors, CodesAndValues) {
   }
 }
 
+// A bracketed group must fold to exactly one number, as a whole expression
+// must; otherwise Syntax, the group counts as 0 and scanning stops after its
+// close bracket. Each row goes through the exports and a context.
+TEST(EvaluationGroups, MalformedGroupIsASyntaxError) {
+  const ErrorCase cases[] = {
+      {"operand_missing_inside", "100-(50*)", kSyntax, 100},
+      {"scanning_stops_after_group", "(5-)+1", kSyntax, 0},
+      {"trailing_plus", "(1+)", kSyntax, 0},
+      {"double_operator", "(2**3)", kSyntax, 0},
+      {"function_alone", "(SIN)", kSyntax, 0},
+      {"function_of_empty_group", "SIN()", kSyntax, 0},
+      {"function_of_function", "SIN(COS)", kSyntax, 0},
+      {"empty_group_as_operand", "5+()", kSyntax, 5},
+      {"empty_exponent", "2^()", kSyntax, 1},
+      {"empty_group", "()", kSyntax, 0},
+      {"empty_group_nested", "(())", kSyntax, 0},
+      {"two_numbers_keep_their_syntax", "(2 3)", kSyntax, 0},
+      {"math_inside_stays", "(*LN0)", kMath, 0},
+      {"nested_group", "((1))", kNone, 1},
+      {"signed_group", "(-1)", kNone, -1},
+      {"three_kinds", "[{(1)}]", kNone, 1},
+      {"signs_around_groups", "-(-(-1))", kNone, -1},
+      {"group_then_operator", "(1+2)*3", kNone, 9},
+  };
+  const char* const texts[] = {"", "Err.Syntax", "Err.Bracket"};
+  evalo_context* ctx = evalo_create();
+  ASSERT_NE(ctx, nullptr);
+  format("");
+  for (const ErrorCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = c.code == kMath ? "Err.Math" : texts[c.code];
+    EXPECT_EQ(Bits(evalo(c.expression)), Bits(c.value)) << c.expression;
+    EXPECT_EQ(error(), c.code) << c.expression;
+    EXPECT_EQ(errors(), text);
+    if (c.code != kNone) {
+      EXPECT_EQ(evalos(c.expression), text);
+    }
+    EXPECT_EQ(Bits(evalo_evaluate(ctx, c.expression)), Bits(c.value));
+    EXPECT_EQ(evalo_error(ctx), c.code);
+    EXPECT_EQ(evalo_error_text(ctx), text);
+    if (c.code != kNone) {
+      EXPECT_EQ(evalo_evaluate_text(ctx, c.expression), text);
+    }
+  }
+  evalo_destroy(ctx);
+}
+
 TEST(EvaluationErrors, FirstErrorStopsScanning) {
   // After the Syntax error of "xyz" the division by zero is never reached.
   EXPECT_EQ(Evaluate("xyz+1/0").code, kSyntax);
@@ -179,6 +225,19 @@ TEST(EvaluationLimits, BracketDepthAndStackCapacity) {
   EXPECT_EQ(Evaluate(nested(255).c_str()).code, kStack);
   EXPECT_EQ(Evaluate(Repeat("(", 256).c_str()).code, kBracket);
   EXPECT_EQ(Evaluate(Repeat("(", 257).c_str()).code, kStack);
+}
+
+// Signs wait on the stack until the number after them arrives: 254 of them
+// and the number leave room for the end token; with 255 the stack is full,
+// the end token is refused without a report and the signs never fold.
+TEST(EvaluationLimits, SignsBeforeANumber) {
+  const auto signs = [](int n) { return std::string(static_cast<std::size_t>(n), '-') + "1"; };
+  const Outcome folded = Evaluate(signs(254).c_str());
+  EXPECT_EQ(folded.code, kNone);
+  EXPECT_EQ(folded.value, 1);
+  EXPECT_EQ(Evaluate(signs(253).c_str()).value, -1);
+  EXPECT_EQ(Evaluate(signs(255).c_str()).code, kSyntax);
+  EXPECT_EQ(Evaluate(signs(256).c_str()).code, kStack);  // the number itself is refused
 }
 
 TEST(EvaluationLimits, LongInputsEndWithAValueOrACode) {

@@ -195,6 +195,19 @@ TEST(InterfaceTAstring, AssignAndPrependGrowInSteps) {
   EXPECT_FALSE(text.Failed());
 }
 
+// The working copy's length is a signed 32-bit count grown in steps of 80:
+// the largest block is 2,147,483,600 bytes (the last multiple of 80 below
+// 2^31), so a text of 2,147,483,600 bytes or more with its NUL cannot be
+// held. Past that size Reserve fails without asking the allocator; at or
+// below it the allocator decides (not tested: it would take 2 GiB).
+TEST(InterfaceTAstring, LargestBlockIsTheLastStepBelowTwoGibibytes) {
+  constexpr std::int32_t kLargestBlock = 2147483600;
+  static_assert(kLargestBlock % TAstring::kGrowthStep == 0 && kLargestBlock > INT32_MAX - TAstring::kGrowthStep);
+  TAstring text;
+  text.Reserve(kLargestBlock + 1);
+  EXPECT_TRUE(text.Failed());
+}
+
 TEST(EvaluatorNumberText, PlainNumberTest) {
   struct Row {
     const char* text;
