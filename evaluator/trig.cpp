@@ -43,7 +43,7 @@ struct FastLevel {
   static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
 };
 
-// The rough level, for callers that need only bounds: one word, |t| ≤
+// The rough level, for callers that need only an estimate: one word, |t| ≤
 // 2^-9; the first omitted terms u^3/7!, u^4/8!, u^4/9 are below 2^-66, the
 // ulp is 2^-62.
 struct RoughLevel {
@@ -380,38 +380,19 @@ Extended Tangent(Extended x) noexcept {
   return Circular(CircularFunction::kTangent, x);
 }
 
-std::optional<ValueBounds> CircularBounds(CircularFunction kind,
-                                          Extended x) noexcept {
+std::optional<double> CircularEstimate(CircularFunction kind,
+                                      Extended x) noexcept {
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // The magnitude lies within kErrorUnits of the 64-bit mantissa m·2^e;
-  // m − kErrorUnits and m + kErrorUnits (halved and rounded up when it
-  // carries out) are exact extended values around it.
-  const u64 m = trig::TopLimb(v.magnitude.m);
-  int lowExponent = v.magnitude.e;
-  u64 lowMantissa = m - kErrorUnits;  // m is at least 2^63
-  if ((lowMantissa >> 63) == 0) {
-    lowMantissa <<= 1;
-    --lowExponent;
-  }
-  int highExponent = v.magnitude.e;
-  u64 highMantissa = m + kErrorUnits;
-  if (highMantissa < m) {
-    highMantissa = (highMantissa >> 1 | u64{1} << 63) + 1;
-    ++highExponent;
-  }
-  // Normal results only; the rest (sines and tangents of tiny arguments)
-  // are left to the correctly rounded path.
-  const int lowField = lowExponent + 63 + kBias;
-  const int highField = highExponent + 63 + kBias;
-  if (lowField < 1 || highField >= kExponentMask) return std::nullopt;
-  const std::uint16_t sign = v.negative ? wide::kExtendedSignBit : 0;
-  const Extended small =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | lowField), lowMantissa);
-  const Extended large =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | highField), highMantissa);
-  return v.negative ? ValueBounds{large, small} : ValueBounds{small, large};
+  // m·2^e with m below 2^64 and within kErrorUnits (2^-41 of m) of the
+  // exact magnitude; the conversion to a double adds at most 2^-53.
+  const int e = v.magnitude.e;
+  if (e < -1022 || e > 1023) return std::nullopt;
+  const double scale = std::bit_cast<double>(static_cast<u64>(e + 1023) << 52);
+  const double magnitude =
+      static_cast<double>(trig::TopLimb(v.magnitude.m)) * scale;
+  return v.negative ? -magnitude : magnitude;
 }
 
 Extended ArcTangent2(Extended y, Extended x) noexcept {
