@@ -29,6 +29,24 @@ using trig::Fixed;
 using trig::Float;
 using trig::u64;
 
+// The error bound of every result, in units of the last bit of its
+// N-word mantissa (at least 2^(64N − 1) units). Counted in fixed-point ulps
+// of 2^(2 − 64N): a truncated product or coefficient costs 1, so a Horner
+// series of K terms at most 2K (104 for the slow arc tangent), and the
+// combination with the table about that plus 10. The split parts are at
+// least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
+// 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
+// Without the table the errors are relative from the start: the reduction's
+// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
+// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
+// quotients add the two operands' errors and the reciprocal's: 2^(40 − 64N)
+// relatively (trig_fixed.h), at most 2^25.3 units with two words and 2^12.6
+// with one (where it is the double's). The rough level (one word, no
+// quotient beyond the double's) stays below 2^20.1 units, the others below
+// 2^25.5.
+constexpr u64 kRoughErrorUnits = u64{1} << 22;
+constexpr u64 kErrorUnits = u64{1} << 27;
+
 // The fast level: tables at j/256 in two words, so |t| ≤ 2^-9 and u = t² ≤
 // 2^-18; the first omitted series terms are u^6/13! < 2^-140, u^6/12! <
 // 2^-136 and u^8/17 < 2^-148, all below the ulp 2^-126.
@@ -44,12 +62,12 @@ struct FastLevel {
 };
 
 // The rough level, for callers that need only an estimate: one word, |t| ≤
-// 2^-9; the first omitted terms u^3/7!, u^4/8!, u^4/9 are below 2^-66, the
+// 2^-9; the first omitted terms u^4/9!, u^4/8!, u^4/9 are below 2^-75, the
 // ulp is 2^-62.
 struct RoughLevel {
   static constexpr std::size_t kWords = 1;
   static constexpr int kTableShift = 8;
-  static constexpr int kSinTerms = 3;
+  static constexpr int kSinTerms = 4;
   static constexpr int kCosTerms = 4;
   static constexpr int kAtanTerms = 4;
   static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
@@ -71,18 +89,6 @@ struct SlowLevel {
   static const u64* AtanAt(u64 j) noexcept { return trig::kAtanCoarse[j]; }
 };
 
-// The error bound of every result, in units of the last bit of its
-// N-word mantissa (at least 2^(64N − 1) units). Counted in fixed-point ulps
-// of 2^(2 − 64N): a truncated product or coefficient costs 1, so a Horner
-// series of K terms at most 2K (104 for the slow arc tangent), and the
-// combination with the table about that plus 10. The split parts are at
-// least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
-// 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
-// Without the table the errors are relative from the start: the reduction's
-// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
-// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
-// quotients add the two operands' errors and the reciprocal's.
-constexpr u64 kErrorUnits = u64{1} << 22;
 
 template <class Level>
 using FixedOf = Fixed<Level::kWords>;
@@ -100,6 +106,24 @@ FixedOf<Level> AlternatingSeries(const u64 (*coefficients)[trig::kWideWords],
   for (int k = Terms - 2; k >= 0; --k)
     sum = wide::Difference(trig::LoadFixed<N>(coefficients[k]), trig::Mul(u, sum));
   return sum;
+}
+
+// The sine and cosine series side by side, so that their products overlap.
+template <class Level>
+std::pair<FixedOf<Level>, FixedOf<Level>> SineCosineSeries(
+    const FixedOf<Level>& u) noexcept {
+  static_assert(Level::kSinTerms == Level::kCosTerms);
+  constexpr std::size_t N = Level::kWords;
+  constexpr int kTerms = Level::kSinTerms;
+  Fixed<N> sine = trig::LoadFixed<N>(trig::kSinCoefficients[kTerms - 1]);
+  Fixed<N> cosine = trig::LoadFixed<N>(trig::kCosCoefficients[kTerms - 1]);
+  for (int k = kTerms - 2; k >= 0; --k) {
+    sine = wide::Difference(trig::LoadFixed<N>(trig::kSinCoefficients[k]),
+                            trig::Mul(u, sine));
+    cosine = wide::Difference(trig::LoadFixed<N>(trig::kCosCoefficients[k]),
+                              trig::Mul(u, cosine));
+  }
+  return {sine, cosine};
 }
 
 // Where the table point nearest a fixed-point value v lies: j = round(v·2^k)
@@ -138,21 +162,16 @@ SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
   using trig::ToFixed;
   using trig::ToFloat;
   constexpr std::size_t N = Level::kWords;
-  constexpr int kSin = Level::kSinTerms;
-  constexpr int kCos = Level::kCosTerms;
   if (BelowTableStep<Level>(r)) {
-    const Fixed<N> u = ToFixed(Mul(r, r));
-    return {Mul(r, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u)),
-            ToFloat(AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u))};
+    const auto [sinSeries, cosSeries] = SineCosineSeries<Level>(ToFixed(Mul(r, r)));
+    return {Mul(r, sinSeries), ToFloat(cosSeries)};
   }
   const Fixed<N> rf = ToFixed(r);
   const auto point = NearestTablePoint<Level>(rf);
   bool tNegative = false;
   const Fixed<N> t = trig::AbsoluteDifference(rf, point.c, tNegative);
-  const Fixed<N> u = Mul(t, t);
-  const Fixed<N> sinT =
-      Mul(t, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u));
-  const Fixed<N> cosT = AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u);
+  const auto [sinSeries, cosT] = SineCosineSeries<Level>(Mul(t, t));
+  const Fixed<N> sinT = Mul(t, sinSeries);
   const Fixed<N> sinC = trig::LoadFixed<N>(Level::SinAt(point.j));
   const Fixed<N> cosC = trig::LoadFixed<N>(Level::CosAt(point.j));
   // sin(c ± |t|) = sin c·cos t ± cos c·sin|t|, cos(c ± |t|) = cos c·cos t ∓
@@ -385,7 +404,7 @@ std::optional<double> CircularEstimate(CircularFunction kind,
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // m·2^e with m below 2^64 and within kErrorUnits (2^-41 of m) of the
+  // m·2^e with m below 2^64 and within kRoughErrorUnits (2^-41 of m) of the
   // exact magnitude; the conversion to a double adds at most 2^-53.
   const int e = v.magnitude.e;
   if (e < -1022 || e > 1023) return std::nullopt;
