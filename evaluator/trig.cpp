@@ -98,32 +98,50 @@ using FloatOf = Float<Level::kWords>;
 // Σ (−u)^k · coefficient_k by Horner's rule. Each inner partial sum is
 // below the coefficient it is subtracted from (the terms decrease), so the
 // unsigned arithmetic never wraps.
-template <class Level, int Terms>
-FixedOf<Level> AlternatingSeries(const u64 (*coefficients)[trig::kWideWords],
-                                 const FixedOf<Level>& u) noexcept {
-  constexpr std::size_t N = Level::kWords;
-  Fixed<N> sum = trig::LoadFixed<N>(coefficients[Terms - 1]);
-  for (int k = Terms - 2; k >= 0; --k)
-    sum = wide::Difference(trig::LoadFixed<N>(coefficients[k]), trig::Mul(u, sum));
+//
+// The partial sum from term k on reaches the total multiplied by u^k ≤
+// 2^(−2(k_table + 1)k), so from kNarrowFrom on one word (ulp 2^-62) already
+// keeps it within an ulp of the total: those steps run on the top words.
+template <class Level>
+constexpr int kNarrowFrom =
+    (64 * static_cast<int>(Level::kWords) - 64 + 2 * (Level::kTableShift + 1) - 1) /
+    (2 * (Level::kTableShift + 1));
+
+using Coefficients = const u64 (*)[trig::kWideWords];
+
+template <std::size_t W>
+Fixed<W> HornerSteps(Coefficients coefficients, const Fixed<W>& u,
+                     Fixed<W> sum, int from, int to) noexcept {
+  for (int k = from; k >= to; --k)
+    sum = wide::Difference(trig::LoadFixed<W>(coefficients[k]),
+                           trig::Mul(u, sum));
   return sum;
 }
 
-// The sine and cosine series side by side, so that their products overlap.
+template <class Level, int Terms>
+FixedOf<Level> AlternatingSeries(Coefficients coefficients,
+                                 const FixedOf<Level>& u) noexcept {
+  constexpr std::size_t N = Level::kWords;
+  constexpr int narrow = kNarrowFrom<Level>;
+  if constexpr (N > 1 && narrow < Terms - 1) {
+    const Fixed<1> top = HornerSteps<1>(
+        coefficients, wide::TopLimbs<1>(u),
+        trig::LoadFixed<1>(coefficients[Terms - 1]), Terms - 2, narrow);
+    Fixed<N> sum;
+    sum.limbs[N - 1] = top.limbs[0];
+    return HornerSteps<N>(coefficients, u, sum, narrow - 1, 0);
+  } else {
+    return HornerSteps<N>(coefficients, u,
+                          trig::LoadFixed<N>(coefficients[Terms - 1]),
+                          Terms - 2, 0);
+  }
+}
+
 template <class Level>
 std::pair<FixedOf<Level>, FixedOf<Level>> SineCosineSeries(
     const FixedOf<Level>& u) noexcept {
-  static_assert(Level::kSinTerms == Level::kCosTerms);
-  constexpr std::size_t N = Level::kWords;
-  constexpr int kTerms = Level::kSinTerms;
-  Fixed<N> sine = trig::LoadFixed<N>(trig::kSinCoefficients[kTerms - 1]);
-  Fixed<N> cosine = trig::LoadFixed<N>(trig::kCosCoefficients[kTerms - 1]);
-  for (int k = kTerms - 2; k >= 0; --k) {
-    sine = wide::Difference(trig::LoadFixed<N>(trig::kSinCoefficients[k]),
-                            trig::Mul(u, sine));
-    cosine = wide::Difference(trig::LoadFixed<N>(trig::kCosCoefficients[k]),
-                              trig::Mul(u, cosine));
-  }
-  return {sine, cosine};
+  return {AlternatingSeries<Level, Level::kSinTerms>(trig::kSinCoefficients, u),
+          AlternatingSeries<Level, Level::kCosTerms>(trig::kCosCoefficients, u)};
 }
 
 // Where the table point nearest a fixed-point value v lies: j = round(v·2^k)
