@@ -323,36 +323,6 @@ Extended Circular(CircularFunction kind, Extended x) noexcept {
   return *EvaluateCircular<SlowLevel>(kind, *d, true);
 }
 
-// atan z for 0 ≤ z ≤ 1.
-template <class Level>
-FloatOf<Level> ArcTangentUnit(const FloatOf<Level>& z) noexcept {
-  using trig::Mul;
-  using trig::ToFixed;
-  using trig::ToFloat;
-  constexpr std::size_t N = Level::kWords;
-  constexpr int kAtan = Level::kAtanTerms;
-  if (BelowTableStep<Level>(z)) {
-    const Fixed<N> u = ToFixed(Mul(z, z));
-    return Mul(z, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u));
-  }
-  // atan z = atan c + atan t with t = (z − c)/(1 + z·c), |t| ≤ 2^-(k+1).
-  const Fixed<N> zf = ToFixed(z);
-  const auto point = NearestTablePoint<Level>(zf);
-  bool tNegative = false;
-  const Fixed<N> numerator = trig::AbsoluteDifference(zf, point.c, tNegative);
-  Fixed<N> one;
-  one.limbs[N - 1] = u64{1} << 62;
-  const Fixed<N> denominator = wide::Sum(one, Mul(zf, point.c));
-  const Float<N> t =
-      Mul(ToFloat(numerator), trig::Reciprocal(ToFloat(denominator)));
-  const Fixed<N> u = ToFixed(Mul(t, t));
-  const Fixed<N> atanT = ToFixed(
-      Mul(t, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u)));
-  const Fixed<N> atanC = trig::LoadFixed<N>(Level::AtanAt(point.j));
-  return ToFloat(tNegative ? wide::Difference(atanC, atanT)
-                           : wide::Sum(atanC, atanT));
-}
-
 // The angle of a point whose coordinates have been classified: z is the
 // smaller magnitude over the larger (0 and 1 given exactly), swapped when
 // |y| > |x|.
@@ -363,22 +333,66 @@ struct Ratio {
   Decoded denominator;
 };
 
+// atan(a/b) for the ratio's magnitudes a ≤ b (or its exact 0 and 1).
+template <class Level>
+FloatOf<Level> ArcTangentOfRatio(const Ratio& ratio) noexcept {
+  using trig::Mul;
+  using trig::ToFixed;
+  using trig::ToFloat;
+  constexpr std::size_t N = Level::kWords;
+  constexpr int kShift = Level::kTableShift;
+  constexpr int kAtan = Level::kAtanTerms;
+  static_assert(N > 1);  // the operands below need a word to spare
+  if (ratio.kind == Ratio::Kind::kZero) return {};
+  if (ratio.kind == Ratio::Kind::kOne)
+    return ToFloat(trig::LoadFixed<N>(Level::AtanAt(u64{1} << kShift)));
+  const Decoded& a = ratio.numerator;
+  const Decoded& b = ratio.denominator;
+  const int shift = a.exponent - b.exponent;  // at most 0
+  // The table point nearest z = a/b, from a double estimate: the point
+  // need not be the nearest exactly, as the series bounds have room for
+  // |t| a hair above 2^-(k+1).
+  u64 j = 0;
+  if (shift > -(kShift + 2)) {
+    const double scale = std::bit_cast<double>(static_cast<u64>(1023 + shift) << 52);
+    const double estimate = static_cast<double>(a.significand >> 11) /
+                            static_cast<double>(b.significand >> 11) * scale;
+    j = static_cast<u64>(estimate * (u64{1} << kShift) + 0.5);
+  }
+  if (j == 0) {
+    const FloatOf<Level> z =
+        Mul(AsFloat<Level>(a), trig::Reciprocal(AsFloat<Level>(b)));
+    const Fixed<N> u = ToFixed(Mul(z, z));
+    return Mul(z, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u));
+  }
+  // atan z = atan c + atan t with t = (z − c)/(1 + z·c) = (a − c·b)/(b +
+  // c·a), whose numerator and denominator are exact in fixed point (a and
+  // b scaled by b's exponent take 64 + k + 2 bits, c·a and c·b k more).
+  Fixed<N> bf, af;
+  bf.limbs[N - 1] = b.significand;
+  af.limbs[N - 1] = a.significand;
+  bf = wide::ShiftRight(bf, 1);  // b·2^-Eb in [1, 2)
+  af = wide::ShiftRight(af, 1 - shift);
+  Fixed<N> c;
+  c.limbs[N - 1] = j << (62 - kShift);
+  bool tNegative = false;
+  const Fixed<N> numerator = trig::AbsoluteDifference(af, Mul(c, bf), tNegative);
+  const Fixed<N> denominator = wide::Sum(bf, Mul(c, af));
+  const Float<N> t =
+      Mul(ToFloat(numerator), trig::Reciprocal(ToFloat(denominator)));
+  const Fixed<N> u = ToFixed(Mul(t, t));
+  const Fixed<N> atanT = ToFixed(
+      Mul(t, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u)));
+  const Fixed<N> atanC = trig::LoadFixed<N>(Level::AtanAt(j));
+  return ToFloat(tNegative ? wide::Difference(atanC, atanT)
+                           : wide::Sum(atanC, atanT));
+}
+
 template <class Level>
 std::optional<Extended> EvaluateAngle(bool yNegative, bool xNegative,
                                       const Ratio& ratio, bool force) noexcept {
   constexpr std::size_t N = Level::kWords;
-  FloatOf<Level> z;
-  switch (ratio.kind) {
-    case Ratio::Kind::kZero: break;
-    case Ratio::Kind::kOne: z.m.limbs[N - 1] = u64{1} << 63;
-      z.e = 1 - trig::kBits<N>;
-      break;
-    case Ratio::Kind::kQuotient:
-      z = trig::Mul(AsFloat<Level>(ratio.numerator),
-                    trig::Reciprocal(AsFloat<Level>(ratio.denominator)));
-      break;
-  }
-  FloatOf<Level> angle = ArcTangentUnit<Level>(z);
+  FloatOf<Level> angle = ArcTangentOfRatio<Level>(ratio);
   if (ratio.swapped || xNegative) {
     // π/2 − a, π − a or π/2 + a: at least π/4, so fixed point keeps the
     // relative accuracy.
