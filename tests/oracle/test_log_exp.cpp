@@ -31,10 +31,6 @@ std::string Bits(Extended x) {
   return text;
 }
 
-bool IsNaN(Extended x) {
-  return (x.SignExponent() & 0x7FFF) == 0x7FFF && (x.Significand() << 1) != 0;
-}
-
 // ±significand·2^(exponent − 63), significand with its top bit set; below
 // the normal range the value is shifted onto the subnormal grid (the bits
 // shifted out are dropped: the result is still a valid argument).
