@@ -9,6 +9,7 @@
 #include "interface/fp_scope.h"
 #include "interface/result_text.h"
 #include "interface/tastring.h"
+#include "interface/version.h"
 #include "presentation/pattern.h"
 #include "presentation/round.h"
 
@@ -123,8 +124,8 @@ const char* StoreFormatText(CallState& state, const char* text) noexcept {
 }
 
 const char* WriteVersionText(CallState& state) noexcept {
-  static_assert(sizeof("1.00") <= kOutputTextSize);
-  std::memcpy(state.OutputText, "1.00", sizeof("1.00"));
+  static_assert(sizeof kVersionText <= kOutputTextSize);
+  std::memcpy(state.OutputText, kVersionText, sizeof kVersionText);
   return state.OutputText;
 }
 

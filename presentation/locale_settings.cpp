@@ -1,8 +1,11 @@
 #include "presentation/locale_settings.h"
 
+#include <langinfo.h>
+
 #include <array>
 #include <climits>
-#include <cstring>
+
+#include "presentation/currency_symbol.h"
 
 namespace presentation {
 namespace {
@@ -14,6 +17,13 @@ constexpr int kMaxCurrencyDecimals = 18;  // the formatter keeps at most 18 digi
 char OneByteOr(const char* text, char fallback) noexcept {
   if (text == nullptr || text[0] == '\0' || text[1] != '\0') return fallback;
   return text[0];
+}
+
+// Grouped numbers must read back unambiguously: a thousands separator that
+// would equal the decimal separator (the default "," in a decimal-comma
+// locale whose own separator is a multi-byte space) becomes a blank.
+char ThousandsSeparatorBeside(char decimalSeparator, char wanted) noexcept {
+  return wanted == decimalSeparator ? ' ' : wanted;
 }
 
 // The positive currency forms by symbol position and spacing:
@@ -47,25 +57,26 @@ constexpr std::array<std::array<std::array<int, 5>, 2>, 2> kNegativeFormats = {{
 
 int NegativeFormat(char csPrecedes, char sepBySpace, char signPosition) noexcept {
   if (csPrecedes == CHAR_MAX || sepBySpace == CHAR_MAX || signPosition == CHAR_MAX) return 0;
-  if (signPosition < 0 || signPosition > 4) return 0;
+  // As unsigned: a negative value on a signed-char platform is out of range too.
+  if (static_cast<unsigned char>(signPosition) > 4) return 0;
   return kNegativeFormats[csPrecedes != 0][sepBySpace != 0][static_cast<std::size_t>(signPosition)];
 }
 
 }  // namespace
 
-LocaleSettings SettingsFromConventions(const std::lconv& conventions) noexcept {
+LocaleSettings SettingsFromConventions(const std::lconv& conventions,
+                                       const char* codeset) noexcept {
   LocaleSettings settings;
   settings.decimalSeparator = OneByteOr(conventions.decimal_point, settings.decimalSeparator);
-  settings.thousandsSeparator = OneByteOr(conventions.thousands_sep, settings.thousandsSeparator);
-  const char* symbol = conventions.currency_symbol;
-  if (symbol != nullptr && std::strlen(symbol) < sizeof settings.currencySymbol) {
-    std::strcpy(settings.currencySymbol, symbol);
-  }
+  settings.thousandsSeparator = ThousandsSeparatorBeside(
+      settings.decimalSeparator, OneByteOr(conventions.thousands_sep, settings.thousandsSeparator));
+  ConvertCurrencySymbol(conventions.currency_symbol, codeset, settings.currencySymbol,
+                        settings.currencySymbolUtf8);
   settings.positiveCurrencyFormat =
       PositiveFormat(conventions.p_cs_precedes, conventions.p_sep_by_space);
   settings.negativeCurrencyFormat = NegativeFormat(
       conventions.n_cs_precedes, conventions.n_sep_by_space, conventions.n_sign_posn);
-  if (conventions.frac_digits >= 0 && conventions.frac_digits <= kMaxCurrencyDecimals) {
+  if (static_cast<unsigned char>(conventions.frac_digits) <= kMaxCurrencyDecimals) {
     settings.currencyDecimals = conventions.frac_digits;
   }
   return settings;
@@ -74,7 +85,8 @@ LocaleSettings SettingsFromConventions(const std::lconv& conventions) noexcept {
 // A function-local static, so that no other initialiser can see the settings
 // before they are read...
 const LocaleSettings& LoadedLocaleSettings() noexcept {
-  static const LocaleSettings settings = SettingsFromConventions(*std::localeconv());
+  static const LocaleSettings settings =
+      SettingsFromConventions(*std::localeconv(), nl_langinfo(CODESET));
   return settings;
 }
 
