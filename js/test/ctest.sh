@@ -16,7 +16,7 @@ skip() {
 }
 
 command -v node >/dev/null || skip "node is not installed"
-command -v emcmake >/dev/null || skip "emscripten is not installed, so the WebAssembly module cannot be built"
+command -v em-config >/dev/null || skip "emscripten is not installed, so the WebAssembly module cannot be built"
 if [ "$1" = page ]; then
   [ -x /usr/bin/chromium ] || skip "/usr/bin/chromium is not installed (apt-get install chromium)"
   [ -d node_modules/puppeteer-core ] || skip "puppeteer-core is not installed (npm ci in js/)"
