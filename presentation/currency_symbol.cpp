@@ -174,7 +174,7 @@ bool NamesCharset(const char* codeset, std::initializer_list<std::string_view> n
     folded[length++] = (*p >= 'a' && *p <= 'z') ? static_cast<char>(*p - 'a' + 'A') : *p;
   }
   const std::string_view name(folded, length);
-  return std::ranges::find(names, name) != names.end();
+  return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
 }  // namespace
