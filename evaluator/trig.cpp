@@ -41,10 +41,11 @@ using trig::u64;
 // 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
 // quotients add the two operands' errors and the reciprocal's: 2^(40 − 64N)
 // relatively (trig_fixed.h), at most 2^25.3 units with two words and 2^12.6
-// with one (where it is the double's). The rough level (one word, no
-// quotient beyond the double's) stays below 2^20.1 units, the others below
-// 2^25.5.
-constexpr u64 kRoughErrorUnits = u64{1} << 22;
+// with one (where it is the double's). The others stay below 2^25.5 units.
+// The rough level (one word, series of four terms) counts at most 2K + 12 =
+// 20 ulps against parts of at least 2^-9.01, 2^15.3 units, plus the
+// double's quotient for the tangent: below 2^16.5 units.
+constexpr u64 kRoughErrorUnits = u64{1} << 19;
 constexpr u64 kErrorUnits = u64{1} << 27;
 
 // The fast level: tables at j/256 in two words, so |t| ≤ 2^-9 and u = t² ≤
@@ -436,8 +437,9 @@ std::optional<double> CircularEstimate(CircularFunction kind,
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // m·2^e with m below 2^64 and within kRoughErrorUnits (2^-41 of m) of the
+  // m·2^e with m below 2^64 and within kRoughErrorUnits (2^-44 of m) of the
   // exact magnitude; the conversion to a double adds at most 2^-53.
+  static_assert(kRoughErrorUnits * 0x1p-63 + 0x1p-53 <= kCircularEstimateError);
   const int e = v.magnitude.e;
   if (e < -1022 || e > 1023) return std::nullopt;
   const double scale = std::bit_cast<double>(static_cast<u64>(e + 1023) << 52);
