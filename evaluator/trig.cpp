@@ -174,9 +174,11 @@ struct SinCos {
   FloatOf<Level> cos;
 };
 
-// sin r and cos r for 0 ≤ r ≤ π/4 (slightly above, by the reduction's error).
+// sin r and cos r for 0 ≤ r ≤ π/4 (slightly above, by the reduction's
+// error); past the table's first step only the ones asked for.
 template <class Level>
-SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
+SinCos<Level> SinCosReduced(const FloatOf<Level>& r, bool needSin,
+                            bool needCos) noexcept {
   using trig::Mul;
   using trig::ToFixed;
   using trig::ToFloat;
@@ -195,12 +197,18 @@ SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
   const Fixed<N> cosC = trig::LoadFixed<N>(Level::CosAt(point.j));
   // sin(c ± |t|) = sin c·cos t ± cos c·sin|t|, cos(c ± |t|) = cos c·cos t ∓
   // sin c·sin|t|; neither goes negative for c ≤ π/4 and |t| ≤ c.
-  const Fixed<N> a = Mul(sinC, cosT);
-  const Fixed<N> b = Mul(cosC, sinT);
-  const Fixed<N> c = Mul(cosC, cosT);
-  const Fixed<N> d = Mul(sinC, sinT);
-  return {ToFloat(tNegative ? wide::Difference(a, b) : wide::Sum(a, b)),
-          ToFloat(tNegative ? wide::Sum(c, d) : wide::Difference(c, d))};
+  SinCos<Level> result;
+  if (needSin) {
+    const Fixed<N> a = Mul(sinC, cosT);
+    const Fixed<N> b = Mul(cosC, sinT);
+    result.sin = ToFloat(tNegative ? wide::Difference(a, b) : wide::Sum(a, b));
+  }
+  if (needCos) {
+    const Fixed<N> c = Mul(cosC, cosT);
+    const Fixed<N> d = Mul(sinC, sinT);
+    result.cos = ToFloat(tNegative ? wide::Sum(c, d) : wide::Difference(c, d));
+  }
+  return result;
 }
 
 // A finite nonzero extended value: significand (top bit set) ·
@@ -276,10 +284,13 @@ SignedValue<Level> CircularValue(CircularFunction kind,
   } else {
     reduced = trig::ReduceByHalfPi<Level::kWords>(x.significand, x.exponent);
   }
-  const SinCos<Level> sc = SinCosReduced<Level>(reduced.r);
   const bool rNegative = reduced.negative;
   const unsigned quadrant = reduced.quadrant & 3;
   const bool even = (quadrant & 1) == 0;
+  const bool tangent = kind == CircularFunction::kTangent;
+  const bool sineOfR = even == (kind == CircularFunction::kSine);
+  const SinCos<Level> sc =
+      SinCosReduced<Level>(reduced.r, tangent || sineOfR, tangent || !sineOfR);
   // With x = r + q·π/2: sin x = sin r, cos r, −sin r, −cos r and cos x =
   // cos r, −sin r, −cos r, sin r for q = 0 to 3; sin r has r's sign.
   switch (kind) {
