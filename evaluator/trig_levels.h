@@ -22,8 +22,8 @@ namespace evaluator::trig {
 // least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
 // 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
 // Without the table the errors are relative from the start: the reduction's
-// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
-// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
+// 2^(4 − 64N), the series' 2K ulps, products' 2^(1 − 64N), together under
+// 2^(10 − 64N), about 2^11 units. Tangent and
 // quotients add the two operands' errors and the reciprocal's: 2^(40 − 64N)
 // relatively (trig_fixed.h), at most 2^25.3 units with two words and 2^12.6
 // with one (where it is the double's). The others stay below 2^25.5 units.
