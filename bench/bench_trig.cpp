@@ -11,7 +11,9 @@
 #include <random>
 #include <vector>
 
+#include "evaluator/functions.h"
 #include "evaluator/primitives.h"
+#include "evaluator/trigonometric.h"
 
 namespace {
 
@@ -63,6 +65,21 @@ void OursArcTangent2(benchmark::State& state) {
   }
 }
 
+// The whole SIN/COS/TAN step: primitive and 10-decimal rounding.
+template <std::uint8_t Code>
+void Step(benchmark::State& state) {
+  const auto arguments = Doubles(static_cast<double>(state.range(0)));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(evaluator::Trigonometric(Code, arguments[i]));
+    i = (i + 1) % arguments.size();
+  }
+}
+
+BENCHMARK_TEMPLATE(Step, evaluator::function_code::kSine)->Name("step/SIN")->Arg(10);
+BENCHMARK_TEMPLATE(Step, evaluator::function_code::kCosine)->Name("step/COS")->Arg(10);
+BENCHMARK_TEMPLATE(Step, evaluator::function_code::kTangent)->Name("step/TAN")->Arg(10);
+
 BENCHMARK_TEMPLATE(Ours, evaluator::Sine)->Name("trig/Sine")->Arg(10)->Arg(1000000);
 BENCHMARK_TEMPLATE(Ours, evaluator::Cosine)->Name("trig/Cosine")->Arg(10)->Arg(1000000);
 BENCHMARK_TEMPLATE(Ours, evaluator::Tangent)->Name("trig/Tangent")->Arg(10)->Arg(1000000);
@@ -97,6 +114,20 @@ void LibraryArcTangent2(benchmark::State& state) {
     i = (i + 1) % y.size();
   }
 }
+
+// The step as it was computed with the C library's sinl.
+void LibraryStep(benchmark::State& state) {
+  const auto arguments = Doubles(static_cast<double>(state.range(0)));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const double r = static_cast<double>(sinl(arguments[i]));
+    const double scaled = static_cast<double>(static_cast<long double>(r) * 1e10L);
+    const double whole = scaled >= 0 ? std::floor(scaled + 0.5) : std::ceil(scaled - 0.5);
+    benchmark::DoNotOptimize(static_cast<long double>(whole) / 1e10L);
+    i = (i + 1) % arguments.size();
+  }
+}
+BENCHMARK(LibraryStep)->Name("step/SIN-sinl")->Arg(10);
 
 long double LibrarySine(long double x) { return sinl(x); }
 long double LibraryCosine(long double x) { return cosl(x); }

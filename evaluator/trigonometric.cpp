@@ -1,11 +1,13 @@
 #include "evaluator/trigonometric.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "evaluator/extended_constants.h"
 #include "evaluator/functions.h"
 #include "evaluator/primitives.h"
 #include "evaluator/round_half_away.h"
+#include "evaluator/trig.h"
 
 namespace evaluator {
 namespace {
@@ -13,22 +15,76 @@ namespace {
 // The primitives reduce their argument only below 2^63.
 constexpr double kTrigonometricRange = 0x1p63;
 
-Extended RoundToTenDecimals(Extended raw) noexcept {
+// The whole number of 10^-10 steps a raw result rounds to: the raw value
+// rounded to a double r, r·10^10 rounded to a double, then to a whole
+// number, halves away from zero. Monotone in the raw value.
+double TenDecimalSteps(Extended raw) noexcept {
   const double r = static_cast<double>(raw);
-  const double scaled = static_cast<double>(Extended(r) * constants::kTenDecimalsScale);
-  return Extended(RoundHalfAwayFromZero(scaled)) / constants::kTenDecimalsScale;
+  return RoundHalfAwayFromZero(
+      static_cast<double>(Extended(r) * constants::kTenDecimalsScale));
+}
+
+Extended FromSteps(double steps) noexcept {
+  return Extended(steps) / constants::kTenDecimalsScale;
+}
+
+Extended CorrectlyRounded(CircularFunction f, Extended x) noexcept {
+  switch (f) {
+    case CircularFunction::kSine: return Sine(x);
+    case CircularFunction::kCosine: return Cosine(x);
+    default: return Tangent(x);
+  }
+}
+
+// The step count from an estimate v of the raw value, when it settles it.
+// The steps above give s = X·(1 + η) with X the raw value times 10^10 and
+// |η| ≤ 2^-52 (two roundings to double, two to extended), and the
+// rounding of s ± 0.5 moves it by under (|s| + 1)·2^-53; the estimate's
+// w = |v|·10^10 differs from |X| by under |X|·(kCircularEstimateError +
+// 2^-52). So when w lies farther than (w + 1)·2^-39 from every half-integer,
+// every candidate rounds to w's nearest whole number; the sign (also of a
+// zero) is v's, since the error is far below 1.
+std::optional<double> StepsFromEstimate(double v) noexcept {
+  static_assert(kCircularEstimateError <= 0x1p-40);
+  const double w = (v < 0 ? -v : v) * 1e10;
+  if (!(w < 0x1p51)) return std::nullopt;
+  const double whole = static_cast<double>(static_cast<std::int64_t>(w));
+  const double fraction = w - whole;  // exact below 2^52
+  const double distance = fraction > 0.5 ? fraction - 0.5 : 0.5 - fraction;
+  if (distance <= (w + 1) * 0x1p-39) return std::nullopt;
+  const double steps = fraction > 0.5 ? whole + 1 : whole;
+  return v < 0 ? -steps : steps;
+}
+
+// Only the step count matters, so a cheap estimate settles it except near
+// the points where the count changes; there the correctly rounded primitive
+// decides.
+Extended RoundedToTenDecimals(CircularFunction f, Extended x) noexcept {
+  if (const auto estimate = CircularEstimate(f, x))
+    if (const auto steps = StepsFromEstimate(*estimate))
+      return FromSteps(*steps);
+  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, x)));
+}
+
+CircularFunction FunctionOf(std::uint8_t code) noexcept {
+  switch (code) {
+    case function_code::kSine: return CircularFunction::kSine;
+    case function_code::kCosine: return CircularFunction::kCosine;
+    default: return CircularFunction::kTangent;
+  }
 }
 
 }  // namespace
 
 Extended Trigonometric(std::uint8_t code, double x) noexcept {
   if (std::fabs(x) >= kTrigonometricRange) return constants::kNaN;
-  const Extended e(x);
-  switch (code) {
-    case function_code::kSine: return RoundToTenDecimals(Sine(e));
-    case function_code::kCosine: return RoundToTenDecimals(Cosine(e));
-    default: return RoundToTenDecimals(Tangent(e));
-  }
+  return RoundedToTenDecimals(FunctionOf(code), Extended(x));
+}
+
+Extended TrigonometricCorrectlyRounded(std::uint8_t code, double x) noexcept {
+  if (std::fabs(x) >= kTrigonometricRange) return constants::kNaN;
+  const CircularFunction f = FunctionOf(code);
+  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, Extended(x))));
 }
 
 }  // namespace evaluator

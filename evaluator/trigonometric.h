@@ -14,4 +14,9 @@ namespace evaluator {
 //   Trigonometric('T', -π)   -> -0
 Extended Trigonometric(std::uint8_t code, double x) noexcept;
 
+// The same through the correctly rounded primitive every time, without the
+// cheaper enclosure that usually settles the step: the reference the
+// faster one must equal bit for bit.
+Extended TrigonometricCorrectlyRounded(std::uint8_t code, double x) noexcept;
+
 }  // namespace evaluator

@@ -23,7 +23,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DEVALO_BUILD_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" >/dev/null
 cmake --build "$build" --target evalo_core -j2
 
-for target in fuzz_evaluate fuzz_format_evaluate; do
+for target in fuzz_evaluate fuzz_format_evaluate fuzz_utf8; do
   clang++-14 -std=c++20 -Wall -Wextra -Wpedantic -ffp-contract=off $flags -fsanitize=fuzzer \
     -I. -Iinclude fuzz/$target.cpp interface/exports.cpp "$build/libevalo_core.a" \
     -o "$build/$target"

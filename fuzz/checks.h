@@ -103,6 +103,20 @@ inline Observation Observe(const std::string& expression, const char* formatText
   return o;
 }
 
+// A context's error place: none after a success, Memory or a pattern's
+// Format; otherwise bytes of the expression as passed.
+inline void CheckPlace(const evalo_context* ctx, const std::string& expression, const char* formatText) {
+  const int code = evalo_error(ctx);
+  const long offset = evalo_error_offset(ctx);
+  const long length = evalo_error_length(ctx);
+  if (code == EVALO_OK || code == EVALO_ERR_MEMORY || code == EVALO_ERR_FORMAT) {
+    if (offset != -1 || length != 0) Finding("an error place where there is none", expression, formatText);
+    return;
+  }
+  if (offset < 0 || length < 0 || static_cast<std::size_t>(offset + length) > std::strlen(expression.c_str()))
+    Finding("the error place lies outside the text", expression, formatText);
+}
+
 // Twice on the exports (with different host flags raised), once on a
 // context of its own: all three must agree bit for bit.
 inline void CheckExpression(const std::string& expression, const char* formatText) {
@@ -121,6 +135,7 @@ inline void CheckExpression(const std::string& expression, const char* formatTex
   });
   viaContext.valueBits = std::bit_cast<std::uint64_t>(value);
   viaContext.code = evalo_error(ctx);
+  CheckPlace(ctx, expression, formatText);
   const char* text = nullptr;
   CallWithFlags(0, "evalo_evaluate_text", expression, formatText,
                 [&] { text = evalo_evaluate_text(ctx, expression.c_str()); });
@@ -128,6 +143,7 @@ inline void CheckExpression(const std::string& expression, const char* formatTex
     Finding("context text runs past 51 bytes", expression, formatText);
   viaContext.text = text;
   viaContext.textCode = evalo_error(ctx);
+  CheckPlace(ctx, expression, formatText);
   evalo_destroy(ctx);
   if (!(viaContext == first)) Finding("a context evaluates differently from the exports", expression, formatText);
 }

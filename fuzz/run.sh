@@ -11,7 +11,7 @@ build=${1:-build-fuzz}
 seconds=${2:-30}
 
 status=0
-for target in fuzz_evaluate fuzz_format_evaluate; do
+for target in fuzz_evaluate fuzz_format_evaluate fuzz_utf8; do
   seeds=fuzz/corpus/${target#fuzz_}
   work="$build/corpus/$target"
   mkdir -p "$work" "$build/findings"

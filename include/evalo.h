@@ -20,6 +20,8 @@
 #ifndef EVALO_H
 #define EVALO_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -140,6 +142,45 @@ const char *evalo_error_text(evalo_context *ctx);
  */
 long evalo_error_offset(const evalo_context *ctx);
 long evalo_error_length(const evalo_context *ctx);
+
+/*
+ * For bindings and other hosts that call across a language boundary.
+ */
+
+/* The version text, "1.00", as a constant: unlike version() it writes no
+   call state, so it never disturbs a later errors(). */
+const char *evalo_version(void);
+
+/* The longest text a context returns, its NUL included. */
+#define EVALO_TEXT_SIZE 52
+
+/*
+ * Batches: one call evaluates many expressions on one context, one after
+ * the other, exactly as the single calls would.
+ *
+ *     const char packed[] = "1+2\0" "1/0\0" "SIN30";     // NULs between
+ *     double values[3];
+ *     int codes[3];
+ *     evalo_evaluate_many(ctx, packed, sizeof packed, 3, values, codes);
+ *     // values {3, 0, -0.988...}, codes {0, -1, 0}
+ *
+ * expressions holds count NUL-terminated expressions back to back in size
+ * bytes; the batch reads nothing beyond those bytes. Both functions return
+ * how many expressions were evaluated: count, or fewer when the bytes end
+ * before the count-th NUL. codes may be NULL. The context's format text
+ * applies to each, and afterwards its error and text are the last one's.
+ */
+
+/* values[i] and codes[i] as evalo_evaluate and evalo_error give them. */
+size_t evalo_evaluate_many(evalo_context *ctx, const char *expressions, size_t size,
+                           size_t count, double *values, int *codes);
+
+/* Writes each result text as evalo_evaluate_text gives it, with its NUL,
+   back to back into texts (texts_size bytes; count * EVALO_TEXT_SIZE always
+   suffice), and codes[i] as evalo_error gives it. Stops at a text that
+   does not fit, which is then not counted. */
+size_t evalo_evaluate_text_many(evalo_context *ctx, const char *expressions, size_t size,
+                                size_t count, char *texts, size_t texts_size, int *codes);
 
 #ifdef __cplusplus
 }

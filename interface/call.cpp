@@ -9,6 +9,7 @@
 #include "interface/fp_scope.h"
 #include "interface/result_text.h"
 #include "interface/tastring.h"
+#include "interface/version.h"
 #include "presentation/pattern.h"
 #include "presentation/round.h"
 
@@ -100,8 +101,9 @@ const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
   if (numericFormat) {
     WriteResultText(state.OutputText, value);
-  } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value,
-                                            presentation::LoadedLocaleSettings())) {
+  } else if (!presentation::FormatByPattern(
+                 state.OutputText, state.FormatText, value,
+                 presentation::LoadedLocaleSettings(TextOptionsOf(state.Options).utf8))) {
     state.ErrorCode = error_code::kFormat;  // the pattern's fault: no place in the expression
     SetErrorText(state);
   }
@@ -123,8 +125,8 @@ const char* StoreFormatText(CallState& state, const char* text) noexcept {
 }
 
 const char* WriteVersionText(CallState& state) noexcept {
-  static_assert(sizeof("1.00") <= kOutputTextSize);
-  std::memcpy(state.OutputText, "1.00", sizeof("1.00"));
+  static_assert(sizeof kVersionText <= kOutputTextSize);
+  std::memcpy(state.OutputText, kVersionText, sizeof kVersionText);
   return state.OutputText;
 }
 

@@ -1,8 +1,12 @@
 #include "presentation/locale_settings.h"
 
+#include <langinfo.h>
+
 #include <array>
 #include <climits>
 #include <cstring>
+
+#include "presentation/currency_symbol.h"
 
 namespace presentation {
 namespace {
@@ -14,6 +18,13 @@ constexpr int kMaxCurrencyDecimals = 18;  // the formatter keeps at most 18 digi
 char OneByteOr(const char* text, char fallback) noexcept {
   if (text == nullptr || text[0] == '\0' || text[1] != '\0') return fallback;
   return text[0];
+}
+
+// Grouped numbers must read back unambiguously: a thousands separator that
+// would equal the decimal separator (the default "," in a decimal-comma
+// locale whose own separator is a multi-byte space) becomes a blank.
+char ThousandsSeparatorBeside(char decimalSeparator, char wanted) noexcept {
+  return wanted == decimalSeparator ? ' ' : wanted;
 }
 
 // The positive currency forms by symbol position and spacing:
@@ -54,14 +65,14 @@ int NegativeFormat(char csPrecedes, char sepBySpace, char signPosition) noexcept
 
 }  // namespace
 
-LocaleSettings SettingsFromConventions(const std::lconv& conventions) noexcept {
+LocaleSettings SettingsFromConventions(const std::lconv& conventions,
+                                       const char* codeset) noexcept {
   LocaleSettings settings;
   settings.decimalSeparator = OneByteOr(conventions.decimal_point, settings.decimalSeparator);
-  settings.thousandsSeparator = OneByteOr(conventions.thousands_sep, settings.thousandsSeparator);
-  const char* symbol = conventions.currency_symbol;
-  if (symbol != nullptr && std::strlen(symbol) < sizeof settings.currencySymbol) {
-    std::strcpy(settings.currencySymbol, symbol);
-  }
+  settings.thousandsSeparator = ThousandsSeparatorBeside(
+      settings.decimalSeparator, OneByteOr(conventions.thousands_sep, settings.thousandsSeparator));
+  ConvertCurrencySymbol(conventions.currency_symbol, codeset, settings.currencySymbol,
+                        settings.currencySymbolUtf8);
   settings.positiveCurrencyFormat =
       PositiveFormat(conventions.p_cs_precedes, conventions.p_sep_by_space);
   settings.negativeCurrencyFormat = NegativeFormat(
@@ -72,18 +83,24 @@ LocaleSettings SettingsFromConventions(const std::lconv& conventions) noexcept {
   return settings;
 }
 
-// A function-local static, so that no other initialiser can see the settings
+// Function-local statics, so that no other initialiser can see the settings
 // before they are read...
-const LocaleSettings& LoadedLocaleSettings() noexcept {
-  static const LocaleSettings settings = SettingsFromConventions(*std::localeconv());
-  return settings;
+const LocaleSettings& LoadedLocaleSettings(bool utf8) noexcept {
+  static const LocaleSettings settings =
+      SettingsFromConventions(*std::localeconv(), nl_langinfo(CODESET));
+  static const LocaleSettings utf8Settings = [] {
+    LocaleSettings copy = settings;
+    std::memcpy(copy.currencySymbol, copy.currencySymbolUtf8, sizeof copy.currencySymbol);
+    return copy;
+  }();
+  return utf8 ? utf8Settings : settings;
 }
 
 namespace {
 // ...and this reference makes the read happen while the library is loaded,
 // from whatever locale the process has then (normally the C locale, which
 // supplies the defaults), not at the first formatting.
-[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings();
+[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings(true);
 }  // namespace
 
 }  // namespace presentation

@@ -1,7 +1,8 @@
 #!/bin/sh
-# The shared object must export exactly the library's six functions and the
-# context functions, each under its version node: what 1.0 had stays in
-# EVALO_1.0, so programs linked against 1.0 keep binding.
+# The shared object must export exactly the library's six functions, the
+# context functions, the batches and the constant version, each under its
+# version node: what 1.0 had stays in EVALO_1.0, so programs linked against
+# 1.0 keep binding.
 set -eu
 expected="error@@EVALO_1.0
 errors@@EVALO_1.0
@@ -14,8 +15,11 @@ evalo_error_length@@EVALO_1.1
 evalo_error_offset@@EVALO_1.1
 evalo_error_text@@EVALO_1.0
 evalo_evaluate@@EVALO_1.0
+evalo_evaluate_many@@EVALO_1.1
 evalo_evaluate_text@@EVALO_1.0
+evalo_evaluate_text_many@@EVALO_1.1
 evalo_set_format@@EVALO_1.0
+evalo_version@@EVALO_1.1
 evalos@@EVALO_1.0
 format@@EVALO_1.0
 version@@EVALO_1.0"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -392,112 +391,6 @@ TEST(PatternFormatter, RefusesALetterOfAnotherKind) {
     Destination destination;
     EXPECT_FALSE(FormatPattern(destination.data(), c.pattern, c.value, LocaleSettings{}));
     EXPECT_TRUE(destination.Untouched());
-  }
-}
-
-// The mapping of the C library's conventions onto the settings.
-std::lconv CLocaleConventions() {
-  std::lconv conventions{};
-  static char empty[] = "";
-  static char point[] = ".";
-  conventions.decimal_point = point;
-  conventions.thousands_sep = empty;
-  conventions.grouping = empty;
-  conventions.int_curr_symbol = empty;
-  conventions.currency_symbol = empty;
-  conventions.mon_decimal_point = empty;
-  conventions.mon_thousands_sep = empty;
-  conventions.mon_grouping = empty;
-  conventions.positive_sign = empty;
-  conventions.negative_sign = empty;
-  conventions.int_frac_digits = CHAR_MAX;
-  conventions.frac_digits = CHAR_MAX;
-  conventions.p_cs_precedes = CHAR_MAX;
-  conventions.p_sep_by_space = CHAR_MAX;
-  conventions.n_cs_precedes = CHAR_MAX;
-  conventions.n_sep_by_space = CHAR_MAX;
-  conventions.p_sign_posn = CHAR_MAX;
-  conventions.n_sign_posn = CHAR_MAX;
-  return conventions;
-}
-
-void ExpectDefaults(const LocaleSettings& settings) {
-  EXPECT_EQ(settings.decimalSeparator, '.');
-  EXPECT_EQ(settings.thousandsSeparator, ',');
-  EXPECT_STREQ(settings.currencySymbol, "");
-  EXPECT_EQ(settings.positiveCurrencyFormat, 0);
-  EXPECT_EQ(settings.negativeCurrencyFormat, 0);
-  EXPECT_EQ(settings.currencyDecimals, 0);
-}
-
-TEST(PatternLocale, CLocaleGivesTheDefaults) {
-  ExpectDefaults(presentation::SettingsFromConventions(CLocaleConventions()));
-  // The test program never changes its locale, so the settings read at load
-  // come from the C locale too.
-  ExpectDefaults(presentation::LoadedLocaleSettings());
-}
-
-TEST(PatternLocale, TakesOneByteSeparatorsAndTheCurrency) {
-  std::lconv conventions = CLocaleConventions();
-  char comma[] = ",";
-  char dot[] = ".";
-  char euro[] = "\xE2\x82\xAC";
-  conventions.decimal_point = comma;
-  conventions.thousands_sep = dot;
-  conventions.currency_symbol = euro;
-  conventions.frac_digits = 2;
-  conventions.p_cs_precedes = 0;
-  conventions.p_sep_by_space = 1;
-  conventions.n_cs_precedes = 0;
-  conventions.n_sep_by_space = 1;
-  conventions.n_sign_posn = 1;
-  const LocaleSettings settings = presentation::SettingsFromConventions(conventions);
-  EXPECT_EQ(settings.decimalSeparator, ',');
-  EXPECT_EQ(settings.thousandsSeparator, '.');
-  EXPECT_STREQ(settings.currencySymbol, euro);
-  EXPECT_EQ(settings.currencyDecimals, 2);
-  EXPECT_EQ(settings.positiveCurrencyFormat, 3);  // "* $"
-  EXPECT_EQ(settings.negativeCurrencyFormat, 8);  // "-* $"
-}
-
-TEST(PatternLocale, LongerSeparatorsAndSymbolsFallBack) {
-  std::lconv conventions = CLocaleConventions();
-  char narrowNoBreakSpace[] = "\xE2\x80\xAF";
-  char longSymbol[] = "ABCDEFGHIJKLMNOP";  // 16 bytes: no room for the NUL
-  conventions.decimal_point = narrowNoBreakSpace;
-  conventions.thousands_sep = narrowNoBreakSpace;
-  conventions.currency_symbol = longSymbol;
-  ExpectDefaults(presentation::SettingsFromConventions(conventions));
-}
-
-TEST(PatternLocale, MapsSymbolPositionSpacingAndSign) {
-  const struct {
-    char csPrecedes, sepBySpace, signPosition;
-    int positive, negative;
-  } cases[] = {
-      {1, 0, 0, 0, 0},   // "$*"  "($*)"
-      {1, 0, 1, 0, 1},   //       "-$*"
-      {1, 0, 2, 0, 3},   //       "$*-"
-      {1, 0, 4, 0, 2},   //       "$-*"
-      {0, 0, 0, 1, 4},   // "*$"  "(*$)"
-      {0, 0, 3, 1, 6},   //       "*-$"
-      {1, 1, 1, 2, 9},   // "$ *" "-$ *"
-      {1, 1, 4, 2, 12},  //       "$ -*"
-      {1, 1, 0, 2, 14},  //       "($ *)"
-      {0, 1, 2, 3, 10},  // "* $" "* $-"
-      {0, 1, 3, 3, 13},  //       "*- $"
-      {0, 1, 0, 3, 15},  //       "(* $)"
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << int{c.csPrecedes} << int{c.sepBySpace}
-                                    << int{c.signPosition});
-    std::lconv conventions = CLocaleConventions();
-    conventions.p_cs_precedes = conventions.n_cs_precedes = c.csPrecedes;
-    conventions.p_sep_by_space = conventions.n_sep_by_space = c.sepBySpace;
-    conventions.n_sign_posn = c.signPosition;
-    const LocaleSettings settings = presentation::SettingsFromConventions(conventions);
-    EXPECT_EQ(settings.positiveCurrencyFormat, c.positive);
-    EXPECT_EQ(settings.negativeCurrencyFormat, c.negative);
   }
 }
 

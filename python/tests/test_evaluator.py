@@ -1,28 +1,16 @@
-"""Tests of the Python binding against a built library.
+"""Evaluator: one context held explicitly."""
 
-EVALO_LIBRARY names the shared library to load; without it the library is
-loaded by its SONAME.
-"""
-
-import math
-import os
-import struct
 import sys
-import threading
 import unittest
 
 import evalo
+from support import bits, run_threads
 
-LIBRARY = os.environ.get("EVALO_LIBRARY")
-
-
-def bits(value):
-    return struct.unpack("<Q", struct.pack("<d", value))[0]
 
 
 class EvaluatorTest(unittest.TestCase):
     def setUp(self):
-        self.calc = evalo.Evaluator(LIBRARY)
+        self.calc = evalo.Evaluator()
         self.addCleanup(self.calc.close)
 
     def test_evaluations(self):
@@ -86,25 +74,42 @@ class EvaluatorTest(unittest.TestCase):
                 self.assertEqual(self.calc.evaluate_text(expression), text)
                 self.assertEqual(self.calc.error_code(), evalo.OK)
 
-    def test_texts_outside_code_page_932_are_refused(self):
+    def test_characters_without_a_meaning_are_syntax_errors_at_their_place(self):
         rows = [
-            ("1+\N{GRINNING FACE}", "position 2"),
-            ("\N{EURO SIGN}5", "position 0"),
-            ("1\x002", "NUL at position 1"),
+            # expression, offset, length in characters
+            ("1+\N{GRINNING FACE}", 2, 1),
+            ("\N{EURO SIGN}5", 0, 1),
+            ("（１＋２）＊ｘ", 6, 1),
         ]
-        for expression, where in rows:
+        for expression, offset, length in rows:
             with self.subTest(expression=expression):
-                with self.assertRaisesRegex(evalo.EncodingError, where):
-                    self.calc.evaluate(expression)
-                with self.assertRaises(evalo.EncodingError):
-                    self.calc.evaluate_text(expression)
+                self.calc.evaluate(expression)
+                self.assertEqual(self.calc.error_code(), evalo.ERR_SYNTAX)
+                self.assertEqual((self.calc.error_offset(), self.calc.error_length()),
+                                 (offset, length))
+        self.calc.evaluate("1")
+        self.assertEqual((self.calc.error_offset(), self.calc.error_length()), (None, 0))
+
+    def test_texts_the_library_cannot_take_are_refused(self):
+        with self.assertRaisesRegex(evalo.EncodingError, "NUL at position 1"):
+            self.calc.evaluate("1\x002")
+        with self.assertRaisesRegex(evalo.EncodingError, "surrogate at position 2"):
+            self.calc.evaluate_text("1+\ud800")
         with self.assertRaisesRegex(evalo.EncodingError, "format text"):
-            self.calc.set_format("%.2f\N{EURO SIGN}")
+            self.calc.set_format("%.2f\x00")
         with self.assertRaises(TypeError):
             self.calc.evaluate(b"1+2")
 
+    def test_lookalikes_only_when_asked(self):
+        with evalo.Evaluator(lookalikes=True) as lenient:
+            self.assertEqual(lenient.evaluate("１２×３ー６÷２"), 33.0)
+        self.calc.evaluate("１２×３")
+        self.assertEqual((self.calc.error_code(), self.calc.error_offset()),
+                         (evalo.ERR_SYNTAX, 2))
+
     def test_version(self):
         self.assertEqual(self.calc.version(), "1.00")
+        self.assertEqual(evalo.library_version(), "1.00")
 
     def test_closed_evaluator_refuses_calls(self):
         self.calc.close()
@@ -115,7 +120,7 @@ class EvaluatorTest(unittest.TestCase):
 
 class SharingTest(unittest.TestCase):
     def test_evaluators_keep_their_own_format_and_error(self):
-        with evalo.Evaluator(LIBRARY) as rounded, evalo.Evaluator(LIBRARY) as plain:
+        with evalo.Evaluator() as rounded, evalo.Evaluator() as plain:
             rounded.set_format("5.2")
             rounded.evaluate("1/0")
             self.assertEqual(plain.evaluate_text("1/3"), "0.333333333333333")
@@ -124,7 +129,7 @@ class SharingTest(unittest.TestCase):
             self.assertEqual(rounded.evaluate_text("1/3"), "0.33")
 
     def test_threads_sharing_an_evaluator_read_their_own_errors(self):
-        calc = evalo.Evaluator(LIBRARY)
+        calc = evalo.Evaluator()
         self.addCleanup(calc.close)
         cases = [("1/0", evalo.ERR_MATH, "Err.Math"),
                  ("(1", evalo.ERR_BRACKET, "Err.Bracket"),
@@ -144,23 +149,26 @@ class SharingTest(unittest.TestCase):
         # between an evaluation and the reading of its error.
         self.addCleanup(sys.setswitchinterval, sys.getswitchinterval())
         sys.setswitchinterval(1e-6)
-        threads = [threading.Thread(target=run, args=case) for case in cases]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
+        run_threads(run, cases)
         self.assertEqual(mismatches, [])
 
 
 class LoadingTest(unittest.TestCase):
-    @unittest.skipUnless(os.environ.get("LD_LIBRARY_PATH"), "needs the library on the search path")
-    def test_loads_by_soname(self):
-        with evalo.Evaluator() as calc:
+    def test_a_path_given_is_loaded(self):
+        with evalo.Evaluator(evalo._library.default_path()) as calc:
             self.assertEqual(calc.evaluate("2^10"), 1024.0)
 
-    def test_missing_library_raises(self):
-        with self.assertRaises(OSError):
-            evalo.Evaluator("/nonexistent/libevalo.so.1")
+    def test_missing_or_foreign_library_raises_import_error(self):
+        rows = [
+            ("/nonexistent/libevalo.so.1", "cannot load /nonexistent/libevalo.so.1"),
+            ("libm.so.6", "libm.so.6 is too old: it lacks evalo_create"),
+        ]
+        for path, message in rows:
+            with self.subTest(path=path):
+                with self.assertRaisesRegex(ImportError, message) as caught:
+                    evalo.Evaluator(path)
+                self.assertIn("pip install", str(caught.exception))
+                self.assertEqual(caught.exception.path, path)
 
 
 if __name__ == "__main__":
