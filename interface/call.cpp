@@ -36,7 +36,7 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
                                              const evaluator::Outcome& outcome) noexcept {
   state.ErrorCode = outcome.code;
   SetErrorText(state);
-  if (outcome.code == error_code::kMemory) {
+  if (outcome.code == error_code::kMemory || !state.ReportsErrorPlace) {
     ClearErrorPlace(state);
     return;
   }
