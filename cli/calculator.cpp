@@ -69,7 +69,8 @@ unsigned ContextOptions(LibraryEncoding encoding, bool lookalikes) {
 Calculator::Calculator(const Transcoder& transcoder, CalculatorSettings settings)
     : transcoder_(transcoder),
       settings_(settings),
-      context_(evalo_create_with(ContextOptions(transcoder.library_encoding(), settings.lookalikes)),
+      context_(evalo_create_with(
+                   ContextOptions(transcoder.library_encoding(), settings.lookalikes)),
                evalo_destroy) {}
 
 void Calculator::SetFormat(const char* library_text) {
@@ -111,7 +112,9 @@ bool Calculator::AnswerOrThrow(std::string_view input, InputPlace place) {
 Calculator::Outcome Calculator::Evaluate(const char* expression) {
   evalo_context* context = context_.get();
   Outcome outcome{0.0, EVALO_OK, {}};
-  if (settings_.output != OutputMode::kResultText) outcome.value = evalo_evaluate(context, expression);
+  if (settings_.output != OutputMode::kResultText) {
+    outcome.value = evalo_evaluate(context, expression);
+  }
   if (settings_.output == OutputMode::kValue) {
     outcome.code = evalo_error(context);
     outcome.text = outcome.code == EVALO_OK ? ValueText(outcome.value)
@@ -156,8 +159,8 @@ bool Calculator::AnswerUnevaluated(InputPlace place, ToolError error,
   std::fprintf(stderr, "evalo: %.*s %zu: %.*s\n", static_cast<int>(place.kind.size()),
                place.kind.data(), place.number, static_cast<int>(problem.size()),
                problem.data());
-  // With --bits, the fields the library would have filled say that it was
-  // not asked: a dash for the bits and for the code.
+  // With --bits, the fields only the library fills are dashes: this answer
+  // is the tool's own.
   if (settings_.output == OutputMode::kBits) {
     std::fputs("- - ", stdout);
   }

@@ -1,11 +1,9 @@
 #include "evaluator/driver.h"
 
 #include <array>
-#include <charconv>
 #include <cstring>
-#include <memory>
-#include <new>
 
+#include "evaluator/decimal_literal.h"
 #include "evaluator/keywords.h"
 #include "evaluator/number_text.h"
 #include "evaluator/reducer.h"
@@ -18,8 +16,6 @@ namespace evaluator {
 namespace {
 
 using error_code::kBracket;
-using error_code::kMath;
-using error_code::kMemory;
 using error_code::kNone;
 using error_code::kStack;
 using error_code::kSyntax;
@@ -54,81 +50,6 @@ constexpr OperatorInfo OperatorOf(char b) noexcept {
     case '^': return {rank::kPower, 0};
     default: return {rank::kAdditive, 0};  // + -
   }
-}
-
-// from_chars reports both overflow and underflow as out of range; a literal
-// whose integer part is all zeros can only have underflowed.
-bool IntegerPartIsZero(std::string_view digits) noexcept {
-  for (const char b : digits) {
-    if (b == '.') break;
-    if (b != '0') return false;
-  }
-  return true;
-}
-
-// Exact powers of ten: every one up to 10^22 is a double.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The usual literal has few digits: its digits as a whole number m up to
-// 2^53 and k decimals up to 22 make m / 10^k one correctly rounded division
-// of two exact doubles (under round-to-nearest, which every call runs in).
-// Returns false for any other literal.
-bool ConvertShortDigits(std::string_view digits, double& value) noexcept {
-  constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
-  std::uint64_t mantissa = 0;
-  int significant = 0;
-  int decimals = 0;
-  bool afterPoint = false;
-  for (const char b : digits) {
-    if (b == '.') {
-      afterPoint = true;
-      continue;
-    }
-    if (mantissa != 0 || b != '0') {
-      if (++significant > 19) return false;  // 19 digits cannot overflow 64 bits
-    }
-    mantissa = mantissa * 10 + static_cast<std::uint64_t>(b - '0');
-    decimals += afterPoint;
-  }
-  if (mantissa > kLargestExactInteger || decimals >= static_cast<int>(std::size(kExactPowersOfTen))) return false;
-  value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-  return true;
-}
-
-// The nearest double to a literal of digits and at most one "." (either side
-// may be empty), whatever the host's locale. Sets Math above the largest
-// double, as an operation overflowing there would.
-double ConvertDigits(std::string_view digits, std::int32_t& errorCode) noexcept {
-  double value = 0;
-  if (ConvertShortDigits(digits, value)) return value;  // a point alone is 0 too
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec == std::errc::result_out_of_range) {
-    if (IntegerPartIsZero(digits)) return 0;
-    errorCode = kMath;
-    return 0;
-  }
-  (void)end;  // the literal is checked already: it converts whole
-  return value;
-}
-
-// As ConvertDigits, for a literal with thousands commas.
-double ConvertLiteral(std::string_view literal, std::int32_t& errorCode) noexcept {
-  char inlineBuffer[128];
-  std::unique_ptr<char[]> heapBuffer;
-  char* buffer = inlineBuffer;
-  if (literal.size() > sizeof inlineBuffer) {
-    heapBuffer.reset(new (std::nothrow) char[literal.size()]);
-    if (!heapBuffer) {
-      errorCode = kMemory;
-      return 0;
-    }
-    buffer = heapBuffer.get();
-  }
-  std::size_t length = 0;
-  for (const char b : literal)
-    if (b != ',') buffer[length++] = b;
-  return ConvertDigits({buffer, length}, errorCode);
 }
 
 // One evaluation's scanning state.
@@ -166,7 +87,7 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
     return p;
   }
   const std::int32_t before = scan.error.code;
-  const double value = commas ? ConvertLiteral(literal, scan.error.code) : ConvertDigits(literal, scan.error.code);
+  const double value = ConvertLiteral(literal, commas, scan.error.code);
   if (scan.error.code != before) scan.error.place = scan.PlaceOf(start, p);  // beyond the double range
   scan.stack.Push(kNumberCode, value, scan.OffsetOf(start));
   Reduce(scan.stack, scan.error);

@@ -85,19 +85,6 @@ double Evaluate(CallState& state, const char* expression, bool numericFormat) no
   return EvaluateWorkingCopy(state, expression, copy.Text(), numericFormat);
 }
 
-// The locale settings as a context writes them: the currency symbol in
-// the context's encoding.
-const presentation::LocaleSettings& SettingsFor(unsigned options) noexcept {
-  if ((options & option::kUtf8) == 0) return presentation::LoadedLocaleSettings();
-  static const presentation::LocaleSettings utf8 = [] {
-    presentation::LocaleSettings settings = presentation::LoadedLocaleSettings();
-    static_assert(sizeof settings.currencySymbol == sizeof settings.currencySymbolUtf8);
-    std::memcpy(settings.currencySymbol, settings.currencySymbolUtf8, sizeof settings.currencySymbol);
-    return settings;
-  }();
-  return utf8;
-}
-
 bool IsBlankOrControl(char byte) noexcept {
   const auto b = static_cast<unsigned char>(byte);
   return b >= 0x01 && b <= 0x20;
@@ -126,7 +113,9 @@ const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
   if (numericFormat) {
     WriteResultText(state.OutputText, value);
-  } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value, SettingsFor(state.Options))) {
+  } else if (!presentation::FormatByPattern(
+                 state.OutputText, state.FormatText, value,
+                 presentation::LoadedLocaleSettings(TextOptionsOf(state.Options).utf8))) {
     state.ErrorCode = error_code::kFormat;  // the pattern's fault: no place in the expression
     SetErrorText(state);
   }

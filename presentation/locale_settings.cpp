@@ -4,6 +4,7 @@
 
 #include <array>
 #include <climits>
+#include <cstring>
 
 #include "presentation/currency_symbol.h"
 
@@ -57,7 +58,8 @@ constexpr std::array<std::array<std::array<int, 5>, 2>, 2> kNegativeFormats = {{
 
 int NegativeFormat(char csPrecedes, char sepBySpace, char signPosition) noexcept {
   if (csPrecedes == CHAR_MAX || sepBySpace == CHAR_MAX || signPosition == CHAR_MAX) return 0;
-  if (signPosition < 0 || signPosition > 4) return 0;
+  // As unsigned: a negative value on a signed-char platform is out of range too.
+  if (static_cast<unsigned char>(signPosition) > 4) return 0;
   return kNegativeFormats[csPrecedes != 0][sepBySpace != 0][static_cast<std::size_t>(signPosition)];
 }
 
@@ -75,25 +77,30 @@ LocaleSettings SettingsFromConventions(const std::lconv& conventions,
       PositiveFormat(conventions.p_cs_precedes, conventions.p_sep_by_space);
   settings.negativeCurrencyFormat = NegativeFormat(
       conventions.n_cs_precedes, conventions.n_sep_by_space, conventions.n_sign_posn);
-  if (conventions.frac_digits >= 0 && conventions.frac_digits <= kMaxCurrencyDecimals) {
+  if (static_cast<unsigned char>(conventions.frac_digits) <= kMaxCurrencyDecimals) {
     settings.currencyDecimals = conventions.frac_digits;
   }
   return settings;
 }
 
-// A function-local static, so that no other initialiser can see the settings
+// Function-local statics, so that no other initialiser can see the settings
 // before they are read...
-const LocaleSettings& LoadedLocaleSettings() noexcept {
+const LocaleSettings& LoadedLocaleSettings(bool utf8) noexcept {
   static const LocaleSettings settings =
       SettingsFromConventions(*std::localeconv(), nl_langinfo(CODESET));
-  return settings;
+  static const LocaleSettings utf8Settings = [] {
+    LocaleSettings copy = settings;
+    std::memcpy(copy.currencySymbol, copy.currencySymbolUtf8, sizeof copy.currencySymbol);
+    return copy;
+  }();
+  return utf8 ? utf8Settings : settings;
 }
 
 namespace {
 // ...and this reference makes the read happen while the library is loaded,
 // from whatever locale the process has then (normally the C locale, which
 // supplies the defaults), not at the first formatting.
-[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings();
+[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings(true);
 }  // namespace
 
 }  // namespace presentation

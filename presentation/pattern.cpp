@@ -7,6 +7,8 @@
 #include <cstring>
 #include <optional>
 
+#include "presentation/decimal_text.h"
+
 namespace presentation {
 namespace {
 
@@ -140,15 +142,15 @@ struct DecimalDigits {
   }
 };
 
-// First rounding: exactly 18 significant digits, ties to even. to_chars with
-// 17 decimals in scientific form is that rounding, done exactly.
+// First rounding: exactly 18 significant digits, ties to even, done exactly
+// by the scientific form with 17 decimals.
 DecimalDigits EighteenDigits(double x) noexcept {
   DecimalDigits result;
   result.negative = std::signbit(x);
   if (x == 0) return result;
   char text[32];  // d.ddddddddddddddddde-308 at most
-  const auto end = std::to_chars(text, text + sizeof text, std::fabs(x),
-                                 std::chars_format::scientific, kMaxDigits - 1).ptr;
+  static_assert(kMaxDigits == 18, "the scientific form has 18 digits");
+  const char* end = WriteEighteenDigitsScientific(text, std::fabs(x));
   result.digits[0] = text[0];
   std::copy(text + 2, text + 1 + kMaxDigits, result.digits.begin() + 1);
   const char* exponentText = text + 2 + kMaxDigits;  // after "e"
