@@ -202,10 +202,10 @@ double ToDouble(Bits a) noexcept {
   constexpr int kDoubleBias = 1023;
   constexpr std::uint64_t kInfinityBits = std::uint64_t{0x7FF} << 52;
   const int field = x.exponent + kDoubleBias;
-  if (field >= 0x7FF) return std::bit_cast<double>(sign | kInfinityBits);
+  if (field >= 0x7FF) return BitCast<double>(sign | kInfinityBits);
   // Keep 53 bits, or fewer for a double subnormal (whose unit is 2^-1074).
   const int dropped = 11 + (field <= 0 ? 1 - field : 0);
-  if (dropped > 64) return std::bit_cast<double>(sign);  // below half the smallest subnormal
+  if (dropped > 64) return BitCast<double>(sign);  // below half the smallest subnormal
   const UInt128 m = (static_cast<UInt128>(x.significand) << 64) >> dropped;
   auto kept = static_cast<std::uint64_t>(m >> 64);
   const auto rest = static_cast<std::uint64_t>(m);
@@ -215,8 +215,8 @@ double ToDouble(Bits a) noexcept {
   // into the smallest normal) moves the exponent on by itself.
   const std::uint64_t magnitude =
       field <= 0 ? kept : (static_cast<std::uint64_t>(field - 1) << 52) + kept;
-  if (magnitude >= kInfinityBits) return std::bit_cast<double>(sign | kInfinityBits);
-  return std::bit_cast<double>(sign | magnitude);
+  if (magnitude >= kInfinityBits) return BitCast<double>(sign | kInfinityBits);
+  return BitCast<double>(sign | magnitude);
 }
 
 }  // namespace evaluator::soft

@@ -15,6 +15,7 @@
 #include <type_traits>
 
 #include "evaluator/log_exp_core.h"
+#include "evaluator/log_exp_fast.h"
 #include "evaluator/primitives.h"
 #include "evaluator/wide.h"
 
@@ -82,6 +83,58 @@ bool IsInteger(const Operand& x) noexcept {
   if (x.exponent >= 63) return true;
   if (x.exponent < 0) return false;
   return (x.significand << (x.exponent + 1)) == 0;
+}
+
+// The kernels by precision: the 128-bit ones are written for speed, the
+// wide ones for any width.
+template <std::size_t N>
+inline constexpr Limb kExp2KernelError =
+    N == kFastLimbs ? fast::kExp2Error : kExp2FractionError;
+
+fast::U128 ToU128(const Fixed<2>& a) noexcept {
+  return (fast::U128{a.limbs[1]} << 64) | a.limbs[0];
+}
+
+Fixed<2> FromU128(fast::U128 a) noexcept {
+  return Fixed<2>{{fast::Low(a), fast::High(a)}};
+}
+
+using fast::LogBase;
+
+// Error of LogKernel in units. The wide kernel's logarithm (error
+// kLnFractionError) is multiplied by log2(e) = 1 + (log2(e) − 1) or by C·log2(e)
+// from the tables: the error grows by the factor (< 2 or < 1), and the
+// constant's truncation and the product's add one unit each.
+template <std::size_t N, LogBase base>
+inline constexpr Limb kLogKernelError =
+    N == kFastLimbs                  ? fast::kLogOnePlusError
+    : base == LogBase::kNatural      ? kLnFractionError
+    : base == LogBase::kBinary       ? 2 * kLnFractionError + 2
+                                     : kLnFractionError + 2;
+
+// K·ln(1 + t) with K = 1, log2(e) or C·log2(e).
+template <std::size_t N, LogBase base>
+Fixed<N> LogKernel(const Fixed<N>& t) noexcept {
+  if constexpr (N == kFastLimbs) {
+    return FromU128(fast::LogOnePlus<base>(ToU128(t)));
+  } else {
+    const Fixed<N> ln = LnOnePlusFraction(t);
+    if constexpr (base == LogBase::kNatural) {
+      return ln;
+    } else if constexpr (base == LogBase::kBinary) {
+      return wide::Sum(ln, wide::MultiplyFraction(ln, FromTable<N>(kLog2eMinusOne)));
+    } else {
+      return wide::MultiplyFraction(ln, FromTable<N>(kLog10Of2TimesLog2e));
+    }
+  }
+}
+
+template <std::size_t N>
+wide::Unsigned<N + 1> Exp2Kernel(const Fixed<N>& f) noexcept {
+  if constexpr (N == kFastLimbs)
+    return fast::Exp2(ToU128(f));
+  else
+    return Exp2Fraction(f);
 }
 
 // ±magnitude · 2^exponent, with |true value − that| ≤ errorUnits · 2^exponent.
@@ -164,9 +217,9 @@ template <std::size_t N>
 Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.magnitude = wide::Widen<N + 1>(LnOnePlusFraction(x.t));
+  result.magnitude = wide::Widen<N + 1>(LogKernel<N, LogBase::kNatural>(x.t));
   // The slope of ln(1 + t) is below 1: t's error passes on at most as is.
-  result.errorUnits = kLnFractionError + x.tErrorUnits;
+  result.errorUnits = kLogKernelError<N, LogBase::kNatural> + x.tErrorUnits;
   if (x.k != 0) {
     const Limb count = static_cast<Limb>(std::abs(x.k));
     // The product with the truncated ln 2 is exact; that truncation (< 1
@@ -183,45 +236,49 @@ Approximation<N + 1> NaturalLogOf(const LogArgument<N>& x) noexcept {
   return result;
 }
 
-// log2(2^k·(1 + t)) = k + ln(1 + t)·log2(e), in N fraction limbs.
+// ±(whole + fraction) or ±(whole − fraction) as the sign of k and the
+// sizes say, in a whole limb above N fraction limbs. The callers' wholes
+// exceed their fractions by far more than the errors (|k| ≥ 1 against a
+// logarithm of 1 + t < 2), so the difference never wraps.
 template <std::size_t N>
-Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
-  const Fixed<N> ln = LnOnePlusFraction(x.t);
-  // ln·(1 + c) with c = log2(e) − 1 < 0.45 truncated: the error of ln
-  // grows by the factor 1.45 < 2; c's truncation and the product's add
-  // one unit each.
-  auto fraction = wide::Widen<N + 1>(ln);
-  wide::AddTo(fraction, wide::Widen<N + 1>(
-                            wide::MultiplyFraction(ln, FromTable<N>(kLog2eMinusOne))));
+Approximation<N + 1> Combine(int k, const wide::Unsigned<N + 1>& whole,
+                             const wide::Unsigned<N + 1>& fraction, Limb errorUnits) noexcept {
   Approximation<N + 1> result;
   result.exponent = -static_cast<int>(64 * N);
-  result.errorUnits = 2 * (kLnFractionError + x.tErrorUnits) + 2;
-  result.magnitude = fraction;
-  if (x.k > 0) {
-    result.magnitude.limbs[N] += static_cast<Limb>(x.k);
-  } else if (x.k < 0) {  // |k| ≥ 1 > log2(1 + t)
-    wide::Unsigned<N + 1> whole;
-    whole.limbs[N] = static_cast<Limb>(-x.k);
+  result.errorUnits = errorUnits;
+  if (k >= 0) {
+    result.magnitude = wide::Sum(whole, fraction);
+  } else {
     result.magnitude = wide::Difference(whole, fraction);
     result.negative = true;
   }
   return result;
 }
 
-// log10(2)·log2(x): the product with the 64-bit constant is exact; cutting
-// its lowest limb adds one unit, and the constant (< 1/2 in these units'
-// scale, 2^-1 apart) shrinks the logarithm's error.
+// log2(2^k·(1 + t)) = k + log2(1 + t); t's error passes on times the
+// slope, below 2.
+template <std::size_t N>
+Approximation<N + 1> Log2Of(const LogArgument<N>& x) noexcept {
+  const auto fraction = wide::Widen<N + 1>(LogKernel<N, LogBase::kBinary>(x.t));
+  wide::Unsigned<N + 1> whole;
+  whole.limbs[N] = static_cast<Limb>(std::abs(x.k));
+  return Combine<N>(x.k, whole, fraction,
+                    kLogKernelError<N, LogBase::kBinary> + 2 * x.tErrorUnits);
+}
+
+// C·log2(x) = C·k + C·log2(1 + t) with C the extended constant: C·k is
+// exact; the slope of the second is below 1.
 template <std::size_t N>
 Approximation<N + 1> Log10ProductOf(const LogArgument<N>& x) noexcept {
-  const Approximation<N + 1> log2 = Log2Of(x);
-  Approximation<N + 1> result;
-  result.negative = log2.negative;
-  result.magnitude =
-      wide::TopLimbs<N + 1>(wide::MultiplyByLimb(log2.magnitude, kLog10Of2Significand));
-  // magnitude·2^-64N · C·2^-65 = (product / 2^64) · 2^(−64N − 1)
-  result.exponent = log2.exponent + kLog10Of2Exponent + 64;
-  result.errorUnits = log2.errorUnits + 1;
-  return result;
+  const auto fraction =
+      wide::Widen<N + 1>(LogKernel<N, LogBase::kDecimalProduct>(x.t));
+  // C·|k| = significand·|k|·2^-65, in units of 2^-64N.
+  const wide::Unsigned<1> constant{{kLog10Of2Significand}};
+  const auto whole = wide::ShiftLeft(
+      wide::Widen<N + 1>(wide::MultiplyByLimb(constant, static_cast<Limb>(std::abs(x.k)))),
+      static_cast<int>(64 * N) + kLog10Of2Exponent);
+  return Combine<N>(x.k, whole, fraction,
+                    kLogKernelError<N, LogBase::kDecimalProduct> + x.tErrorUnits);
 }
 
 // The cases every logarithm of x shares: the result, or nothing when x is
@@ -329,9 +386,9 @@ Approximation<N + 1> Exp2Of(bool negative, const wide::Unsigned<N + 1>& y,
     }
   }
   Approximation<N + 1> result;
-  result.magnitude = Exp2Fraction(f);
+  result.magnitude = Exp2Kernel(f);
   result.exponent = static_cast<int>(whole) - static_cast<int>(64 * N);
-  result.errorUnits = kExp2FractionError + 2 * yErrorUnits;
+  result.errorUnits = kExp2KernelError<N> + 2 * yErrorUnits;
   return result;
 }
 

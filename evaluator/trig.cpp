@@ -29,6 +29,24 @@ using trig::Fixed;
 using trig::Float;
 using trig::u64;
 
+// The error bound of every result, in units of the last bit of its
+// N-word mantissa (at least 2^(64N − 1) units). Counted in fixed-point ulps
+// of 2^(2 − 64N): a truncated product or coefficient costs 1, so a Horner
+// series of K terms at most 2K (104 for the slow arc tangent), and the
+// combination with the table about that plus 10. The split parts are at
+// least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
+// 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
+// Without the table the errors are relative from the start: the reduction's
+// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
+// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
+// quotients add the two operands' errors and the reciprocal's: 2^(40 − 64N)
+// relatively (trig_fixed.h), at most 2^25.3 units with two words and 2^12.6
+// with one (where it is the double's). The rough level (one word, no
+// quotient beyond the double's) stays below 2^20.1 units, the others below
+// 2^25.5.
+constexpr u64 kRoughErrorUnits = u64{1} << 22;
+constexpr u64 kErrorUnits = u64{1} << 27;
+
 // The fast level: tables at j/256 in two words, so |t| ≤ 2^-9 and u = t² ≤
 // 2^-18; the first omitted series terms are u^6/13! < 2^-140, u^6/12! <
 // 2^-136 and u^8/17 < 2^-148, all below the ulp 2^-126.
@@ -43,13 +61,13 @@ struct FastLevel {
   static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
 };
 
-// The rough level, for callers that need only bounds: one word, |t| ≤
-// 2^-9; the first omitted terms u^3/7!, u^4/8!, u^4/9 are below 2^-66, the
+// The rough level, for callers that need only an estimate: one word, |t| ≤
+// 2^-9; the first omitted terms u^4/9!, u^4/8!, u^4/9 are below 2^-75, the
 // ulp is 2^-62.
 struct RoughLevel {
   static constexpr std::size_t kWords = 1;
   static constexpr int kTableShift = 8;
-  static constexpr int kSinTerms = 3;
+  static constexpr int kSinTerms = 4;
   static constexpr int kCosTerms = 4;
   static constexpr int kAtanTerms = 4;
   static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
@@ -71,18 +89,6 @@ struct SlowLevel {
   static const u64* AtanAt(u64 j) noexcept { return trig::kAtanCoarse[j]; }
 };
 
-// The error bound of every result, in units of the last bit of its
-// N-word mantissa (at least 2^(64N − 1) units). Counted in fixed-point ulps
-// of 2^(2 − 64N): a truncated product or coefficient costs 1, so a Horner
-// series of K terms at most 2K (104 for the slow arc tangent), and the
-// combination with the table about that plus 10. The split parts are at
-// least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
-// 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
-// Without the table the errors are relative from the start: the reduction's
-// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
-// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
-// quotients add the two operands' errors and the reciprocal's.
-constexpr u64 kErrorUnits = u64{1} << 22;
 
 template <class Level>
 using FixedOf = Fixed<Level::kWords>;
@@ -92,14 +98,50 @@ using FloatOf = Float<Level::kWords>;
 // Σ (−u)^k · coefficient_k by Horner's rule. Each inner partial sum is
 // below the coefficient it is subtracted from (the terms decrease), so the
 // unsigned arithmetic never wraps.
+//
+// The partial sum from term k on reaches the total multiplied by u^k ≤
+// 2^(−2(k_table + 1)k), so from kNarrowFrom on one word (ulp 2^-62) already
+// keeps it within an ulp of the total: those steps run on the top words.
+template <class Level>
+constexpr int kNarrowFrom =
+    (64 * static_cast<int>(Level::kWords) - 64 + 2 * (Level::kTableShift + 1) - 1) /
+    (2 * (Level::kTableShift + 1));
+
+using Coefficients = const u64 (*)[trig::kWideWords];
+
+template <std::size_t W>
+Fixed<W> HornerSteps(Coefficients coefficients, const Fixed<W>& u,
+                     Fixed<W> sum, int from, int to) noexcept {
+  for (int k = from; k >= to; --k)
+    sum = wide::Difference(trig::LoadFixed<W>(coefficients[k]),
+                           trig::Mul(u, sum));
+  return sum;
+}
+
 template <class Level, int Terms>
-FixedOf<Level> AlternatingSeries(const u64 (*coefficients)[trig::kWideWords],
+FixedOf<Level> AlternatingSeries(Coefficients coefficients,
                                  const FixedOf<Level>& u) noexcept {
   constexpr std::size_t N = Level::kWords;
-  Fixed<N> sum = trig::LoadFixed<N>(coefficients[Terms - 1]);
-  for (int k = Terms - 2; k >= 0; --k)
-    sum = wide::Difference(trig::LoadFixed<N>(coefficients[k]), trig::Mul(u, sum));
-  return sum;
+  constexpr int narrow = kNarrowFrom<Level>;
+  if constexpr (N > 1 && narrow < Terms - 1) {
+    const Fixed<1> top = HornerSteps<1>(
+        coefficients, wide::TopLimbs<1>(u),
+        trig::LoadFixed<1>(coefficients[Terms - 1]), Terms - 2, narrow);
+    Fixed<N> sum;
+    sum.limbs[N - 1] = top.limbs[0];
+    return HornerSteps<N>(coefficients, u, sum, narrow - 1, 0);
+  } else {
+    return HornerSteps<N>(coefficients, u,
+                          trig::LoadFixed<N>(coefficients[Terms - 1]),
+                          Terms - 2, 0);
+  }
+}
+
+template <class Level>
+std::pair<FixedOf<Level>, FixedOf<Level>> SineCosineSeries(
+    const FixedOf<Level>& u) noexcept {
+  return {AlternatingSeries<Level, Level::kSinTerms>(trig::kSinCoefficients, u),
+          AlternatingSeries<Level, Level::kCosTerms>(trig::kCosCoefficients, u)};
 }
 
 // Where the table point nearest a fixed-point value v lies: j = round(v·2^k)
@@ -138,21 +180,16 @@ SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
   using trig::ToFixed;
   using trig::ToFloat;
   constexpr std::size_t N = Level::kWords;
-  constexpr int kSin = Level::kSinTerms;
-  constexpr int kCos = Level::kCosTerms;
   if (BelowTableStep<Level>(r)) {
-    const Fixed<N> u = ToFixed(Mul(r, r));
-    return {Mul(r, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u)),
-            ToFloat(AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u))};
+    const auto [sinSeries, cosSeries] = SineCosineSeries<Level>(ToFixed(Mul(r, r)));
+    return {Mul(r, sinSeries), ToFloat(cosSeries)};
   }
   const Fixed<N> rf = ToFixed(r);
   const auto point = NearestTablePoint<Level>(rf);
   bool tNegative = false;
   const Fixed<N> t = trig::AbsoluteDifference(rf, point.c, tNegative);
-  const Fixed<N> u = Mul(t, t);
-  const Fixed<N> sinT =
-      Mul(t, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u));
-  const Fixed<N> cosT = AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u);
+  const auto [sinSeries, cosT] = SineCosineSeries<Level>(Mul(t, t));
+  const Fixed<N> sinT = Mul(t, sinSeries);
   const Fixed<N> sinC = trig::LoadFixed<N>(Level::SinAt(point.j));
   const Fixed<N> cosC = trig::LoadFixed<N>(Level::CosAt(point.j));
   // sin(c ± |t|) = sin c·cos t ± cos c·sin|t|, cos(c ± |t|) = cos c·cos t ∓
@@ -286,36 +323,6 @@ Extended Circular(CircularFunction kind, Extended x) noexcept {
   return *EvaluateCircular<SlowLevel>(kind, *d, true);
 }
 
-// atan z for 0 ≤ z ≤ 1.
-template <class Level>
-FloatOf<Level> ArcTangentUnit(const FloatOf<Level>& z) noexcept {
-  using trig::Mul;
-  using trig::ToFixed;
-  using trig::ToFloat;
-  constexpr std::size_t N = Level::kWords;
-  constexpr int kAtan = Level::kAtanTerms;
-  if (BelowTableStep<Level>(z)) {
-    const Fixed<N> u = ToFixed(Mul(z, z));
-    return Mul(z, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u));
-  }
-  // atan z = atan c + atan t with t = (z − c)/(1 + z·c), |t| ≤ 2^-(k+1).
-  const Fixed<N> zf = ToFixed(z);
-  const auto point = NearestTablePoint<Level>(zf);
-  bool tNegative = false;
-  const Fixed<N> numerator = trig::AbsoluteDifference(zf, point.c, tNegative);
-  Fixed<N> one;
-  one.limbs[N - 1] = u64{1} << 62;
-  const Fixed<N> denominator = wide::Sum(one, Mul(zf, point.c));
-  const Float<N> t =
-      Mul(ToFloat(numerator), trig::Reciprocal(ToFloat(denominator)));
-  const Fixed<N> u = ToFixed(Mul(t, t));
-  const Fixed<N> atanT = ToFixed(
-      Mul(t, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u)));
-  const Fixed<N> atanC = trig::LoadFixed<N>(Level::AtanAt(point.j));
-  return ToFloat(tNegative ? wide::Difference(atanC, atanT)
-                           : wide::Sum(atanC, atanT));
-}
-
 // The angle of a point whose coordinates have been classified: z is the
 // smaller magnitude over the larger (0 and 1 given exactly), swapped when
 // |y| > |x|.
@@ -326,22 +333,66 @@ struct Ratio {
   Decoded denominator;
 };
 
+// atan(a/b) for the ratio's magnitudes a ≤ b (or its exact 0 and 1).
+template <class Level>
+FloatOf<Level> ArcTangentOfRatio(const Ratio& ratio) noexcept {
+  using trig::Mul;
+  using trig::ToFixed;
+  using trig::ToFloat;
+  constexpr std::size_t N = Level::kWords;
+  constexpr int kShift = Level::kTableShift;
+  constexpr int kAtan = Level::kAtanTerms;
+  static_assert(N > 1);  // the operands below need a word to spare
+  if (ratio.kind == Ratio::Kind::kZero) return {};
+  if (ratio.kind == Ratio::Kind::kOne)
+    return ToFloat(trig::LoadFixed<N>(Level::AtanAt(u64{1} << kShift)));
+  const Decoded& a = ratio.numerator;
+  const Decoded& b = ratio.denominator;
+  const int shift = a.exponent - b.exponent;  // at most 0
+  // The table point nearest z = a/b, from a double estimate: the point
+  // need not be the nearest exactly, as the series bounds have room for
+  // |t| a hair above 2^-(k+1).
+  u64 j = 0;
+  if (shift > -(kShift + 2)) {
+    const double scale = std::bit_cast<double>(static_cast<u64>(1023 + shift) << 52);
+    const double estimate = static_cast<double>(a.significand >> 11) /
+                            static_cast<double>(b.significand >> 11) * scale;
+    j = static_cast<u64>(estimate * (u64{1} << kShift) + 0.5);
+  }
+  if (j == 0) {
+    const FloatOf<Level> z =
+        Mul(AsFloat<Level>(a), trig::Reciprocal(AsFloat<Level>(b)));
+    const Fixed<N> u = ToFixed(Mul(z, z));
+    return Mul(z, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u));
+  }
+  // atan z = atan c + atan t with t = (z − c)/(1 + z·c) = (a − c·b)/(b +
+  // c·a), whose numerator and denominator are exact in fixed point (a and
+  // b scaled by b's exponent take 64 + k + 2 bits, c·a and c·b k more).
+  Fixed<N> bf, af;
+  bf.limbs[N - 1] = b.significand;
+  af.limbs[N - 1] = a.significand;
+  bf = wide::ShiftRight(bf, 1);  // b·2^-Eb in [1, 2)
+  af = wide::ShiftRight(af, 1 - shift);
+  Fixed<N> c;
+  c.limbs[N - 1] = j << (62 - kShift);
+  bool tNegative = false;
+  const Fixed<N> numerator = trig::AbsoluteDifference(af, Mul(c, bf), tNegative);
+  const Fixed<N> denominator = wide::Sum(bf, Mul(c, af));
+  const Float<N> t =
+      Mul(ToFloat(numerator), trig::Reciprocal(ToFloat(denominator)));
+  const Fixed<N> u = ToFixed(Mul(t, t));
+  const Fixed<N> atanT = ToFixed(
+      Mul(t, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u)));
+  const Fixed<N> atanC = trig::LoadFixed<N>(Level::AtanAt(j));
+  return ToFloat(tNegative ? wide::Difference(atanC, atanT)
+                           : wide::Sum(atanC, atanT));
+}
+
 template <class Level>
 std::optional<Extended> EvaluateAngle(bool yNegative, bool xNegative,
                                       const Ratio& ratio, bool force) noexcept {
   constexpr std::size_t N = Level::kWords;
-  FloatOf<Level> z;
-  switch (ratio.kind) {
-    case Ratio::Kind::kZero: break;
-    case Ratio::Kind::kOne: z.m.limbs[N - 1] = u64{1} << 63;
-      z.e = 1 - trig::kBits<N>;
-      break;
-    case Ratio::Kind::kQuotient:
-      z = trig::Mul(AsFloat<Level>(ratio.numerator),
-                    trig::Reciprocal(AsFloat<Level>(ratio.denominator)));
-      break;
-  }
-  FloatOf<Level> angle = ArcTangentUnit<Level>(z);
+  FloatOf<Level> angle = ArcTangentOfRatio<Level>(ratio);
   if (ratio.swapped || xNegative) {
     // π/2 − a, π − a or π/2 + a: at least π/4, so fixed point keeps the
     // relative accuracy.
@@ -380,38 +431,19 @@ Extended Tangent(Extended x) noexcept {
   return Circular(CircularFunction::kTangent, x);
 }
 
-std::optional<ValueBounds> CircularBounds(CircularFunction kind,
-                                          Extended x) noexcept {
+std::optional<double> CircularEstimate(CircularFunction kind,
+                                      Extended x) noexcept {
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // The magnitude lies within kErrorUnits of the 64-bit mantissa m·2^e;
-  // m − kErrorUnits and m + kErrorUnits (halved and rounded up when it
-  // carries out) are exact extended values around it.
-  const u64 m = trig::TopLimb(v.magnitude.m);
-  int lowExponent = v.magnitude.e;
-  u64 lowMantissa = m - kErrorUnits;  // m is at least 2^63
-  if ((lowMantissa >> 63) == 0) {
-    lowMantissa <<= 1;
-    --lowExponent;
-  }
-  int highExponent = v.magnitude.e;
-  u64 highMantissa = m + kErrorUnits;
-  if (highMantissa < m) {
-    highMantissa = (highMantissa >> 1 | u64{1} << 63) + 1;
-    ++highExponent;
-  }
-  // Normal results only; the rest (sines and tangents of tiny arguments)
-  // are left to the correctly rounded path.
-  const int lowField = lowExponent + 63 + kBias;
-  const int highField = highExponent + 63 + kBias;
-  if (lowField < 1 || highField >= kExponentMask) return std::nullopt;
-  const std::uint16_t sign = v.negative ? wide::kExtendedSignBit : 0;
-  const Extended small =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | lowField), lowMantissa);
-  const Extended large =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | highField), highMantissa);
-  return v.negative ? ValueBounds{large, small} : ValueBounds{small, large};
+  // m·2^e with m below 2^64 and within kRoughErrorUnits (2^-41 of m) of the
+  // exact magnitude; the conversion to a double adds at most 2^-53.
+  const int e = v.magnitude.e;
+  if (e < -1022 || e > 1023) return std::nullopt;
+  const double scale = std::bit_cast<double>(static_cast<u64>(e + 1023) << 52);
+  const double magnitude =
+      static_cast<double>(trig::TopLimb(v.magnitude.m)) * scale;
+  return v.negative ? -magnitude : magnitude;
 }
 
 Extended ArcTangent2(Extended y, Extended x) noexcept {

@@ -284,18 +284,64 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
                             significand);
 }
 
-// The extended value nearest to ±v·2^exponent for every v within
-// `errorUnits` of `magnitude` (the true value is known to lie in
-// [magnitude − errorUnits, magnitude + errorUnits]), or nothing when that
-// interval holds values that round differently: then a more precise
-// evaluation must decide. Both ends rounding alike suffices, since rounding
-// is monotonic. The top limb must leave room for the carry of the upper end.
+// The common case of RoundWithin, decided from the 128 bits below the top
+// one: a normal result whose dropped bits lie farther than the error from
+// the halfway point, with the error far below the last place (so that
+// crossing into the finer spacing below a power of two cannot reach a
+// halfway point either). Nothing when the case is not this one.
 template <std::size_t N>
-constexpr std::optional<Extended> RoundWithin(bool negative,
-                                              const Unsigned<N>& magnitude,
-                                              int exponent,
-                                              Limb errorUnits) noexcept {
-  if (errorUnits == 0) return RoundExact(negative, magnitude, exponent);
+constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
+    bool negative, const Unsigned<N>& magnitude, int exponent,
+    Limb errorUnits) noexcept {
+  if constexpr (N < 2) {
+    return std::nullopt;
+  } else {
+    std::size_t i = N - 1;
+    while (i > 1 && magnitude.limbs[i] == 0) --i;
+    if (magnitude.limbs[i] == 0) return std::nullopt;
+    const int zeros = std::countl_zero(magnitude.limbs[i]);
+    // The significand and the 64 bits below it; `restShift` is how far the
+    // lowest of those lies above the magnitude's unit.
+    Limb significand = magnitude.limbs[i] << zeros;
+    Limb rest = magnitude.limbs[i - 1] << zeros;
+    if (zeros != 0) {
+      significand |= magnitude.limbs[i - 1] >> (64 - zeros);
+      if (i >= 2) rest |= magnitude.limbs[i - 2] >> (64 - zeros);
+    }
+    const int restShift = static_cast<int>(64 * (i - 1)) - zeros;
+    // The error in units of rest's last bit; bits below rest add one.
+    Limb error;
+    if (restShift >= 64) {
+      error = 1;
+    } else if (restShift > 0) {
+      error = (errorUnits >> restShift) + 1;
+    } else {
+      if (restShift <= -61 || errorUnits >> (61 + restShift) != 0) return std::nullopt;
+      error = errorUnits << -restShift;
+    }
+    constexpr Limb kHalf = Limb{1} << 63;
+    if (error >= (Limb{1} << 61)) return std::nullopt;
+    const int valueExponent = restShift + 127 + exponent;
+    if (valueExponent < 1 - kExtendedBias || valueExponent > kExtendedBias)
+      return std::nullopt;
+    if (rest >= kHalf - error && rest <= kHalf + error)
+      return std::optional<Extended>{};  // the interval holds the halfway point
+    int field = valueExponent + kExtendedBias;
+    if (rest > kHalf && ++significand == 0) {
+      significand = Limb{1} << 63;
+      if (++field >= kExtendedInfiniteField) return SignedInfinity(negative);
+    }
+    const std::uint16_t sign = negative ? kExtendedSignBit : 0;
+    return Extended::FromBits(static_cast<std::uint16_t>(sign | field), significand);
+  }
+}
+
+// RoundWithin for any case: both ends of the interval rounded.
+template <std::size_t N>
+constexpr std::optional<Extended> RoundBothEnds(bool negative,
+                                                const Unsigned<N>& magnitude,
+                                                int exponent,
+                                                Limb errorUnits) noexcept {
   Unsigned<N> low = magnitude;
   Unsigned<N> error;
   error.limbs[0] = errorUnits;
@@ -309,6 +355,23 @@ constexpr std::optional<Extended> RoundWithin(bool negative,
       a.Significand() != b.Significand())
     return std::nullopt;
   return a;
+}
+
+// The extended value nearest to ±v·2^exponent for every v within
+// `errorUnits` of `magnitude` (the true value is known to lie in
+// [magnitude − errorUnits, magnitude + errorUnits]), or nothing when that
+// interval holds values that round differently: then a more precise
+// evaluation must decide. Both ends rounding alike suffices, since rounding
+// is monotonic. The top limb must leave room for the carry of the upper end.
+template <std::size_t N>
+constexpr std::optional<Extended> RoundWithin(bool negative,
+                                              const Unsigned<N>& magnitude,
+                                              int exponent,
+                                              Limb errorUnits) noexcept {
+  if (errorUnits == 0) return RoundExact(negative, magnitude, exponent);
+  if (auto quick = RoundWithinQuickly(negative, magnitude, exponent, errorUnits))
+    return *quick;
+  return RoundBothEnds(negative, magnitude, exponent, errorUnits);
 }
 
 }  // namespace evaluator::wide

@@ -101,8 +101,9 @@ const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
   if (numericFormat) {
     WriteResultText(state.OutputText, value);
-  } else if (!presentation::FormatByPattern(state.OutputText, state.FormatText, value,
-                                            presentation::LoadedLocaleSettings())) {
+  } else if (!presentation::FormatByPattern(
+                 state.OutputText, state.FormatText, value,
+                 presentation::LoadedLocaleSettings(TextOptionsOf(state.Options).utf8))) {
     state.ErrorCode = error_code::kFormat;  // the pattern's fault: no place in the expression
     SetErrorText(state);
   }

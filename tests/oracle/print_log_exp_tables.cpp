@@ -8,6 +8,7 @@
 
 #include <mpfr.h>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -15,8 +16,9 @@ constexpr int kBits = 512;
 constexpr int kLimbs = kBits / 64;
 
 // Prints the fraction part of v (0 ≤ v < 1) as limbs, least significant
-// first, rounded to nearest at 2^-512.
-void PrintFraction(const mpfr_t v) {
+// first, rounded to nearest at 2^-512; only the top `printed` limbs (those
+// are then below the exact value by less than their last place).
+void PrintFraction(const mpfr_t v, int printed = kLimbs) {
   mpfr_t scaled, limb;
   mpfr_init2(scaled, kBits + 64);
   mpfr_init2(limb, kBits + 64);
@@ -33,8 +35,8 @@ void PrintFraction(const mpfr_t v) {
     mpfr_floor(scaled, scaled);
   }
   std::printf("{{");
-  for (int i = 0; i < kLimbs; ++i)
-    std::printf("%s0x%016llXu", i == 0 ? "" : ", ",
+  for (int i = kLimbs - printed; i < kLimbs; ++i)
+    std::printf("%s0x%016llXu", i == kLimbs - printed ? "" : ", ",
                 static_cast<unsigned long long>(limbs[i]));
   std::printf("}}");
   mpfr_clear(scaled);
@@ -47,16 +49,19 @@ void PrintConstant(const char* name, const char* comment, const mpfr_t v) {
   std::printf(";\n\n");
 }
 
-// The fractions of a table: entry j from fill(j, out).
+// The fractions of a table: entry j from fill(j, out); 512 bits, or 128
+// for the tables only the fast evaluation reads.
 template <class Fill>
-void PrintTable(const char* name, const char* comment, int size, Fill fill) {
+void PrintTable(const char* name, const char* comment, int size, Fill fill,
+                bool short_entries = false) {
   mpfr_t v;
   mpfr_init2(v, kBits + 64);
-  std::printf("// %s\ninline constexpr Fraction %s[%d] = {\n", comment, name, size);
+  std::printf("// %s\ninline constexpr %s %s[%d] = {\n", comment,
+              short_entries ? "Fraction128" : "Fraction", name, size);
   for (int j = 0; j < size; ++j) {
     fill(j, v);
     std::printf("    ");
-    PrintFraction(v);
+    PrintFraction(v, short_entries ? 2 : kLimbs);
     std::printf(",\n");
   }
   std::printf("};\n\n");
@@ -79,7 +84,8 @@ int main() {
       "// (error at most 2^-513), limbs least significant first.\n\n"
       "#include <array>\n#include <cstdint>\n\n"
       "namespace evaluator::log_exp {\n\n"
-      "using Fraction = std::array<std::uint64_t, %d>;\n\n",
+      "using Fraction = std::array<std::uint64_t, %d>;\n"
+      "using Fraction128 = std::array<std::uint64_t, 2>;\n\n",
       kLimbs);
 
   mpfr_const_log2(v, MPFR_RNDN);
@@ -89,6 +95,11 @@ int main() {
   mpfr_log2(v, v, MPFR_RNDN);
   mpfr_sub_ui(v, v, 1, MPFR_RNDN);
   PrintConstant("kLog2eMinusOne", "log2(e) − 1", v);
+  // LOG's constant C, log10(2) rounded to extended, times log2(e).
+  mpfr_add_ui(v, v, 1, MPFR_RNDN);
+  mpfr_mul_ui(v, v, 0x9A209A84FBCFF799u, MPFR_RNDN);
+  mpfr_div_2ui(v, v, 65, MPFR_RNDN);
+  PrintConstant("kLog10Of2TimesLog2e", "0x9A209A84FBCFF799·2^-65 · log2(e)", v);
 
   PrintTable("kExp2Coarse", "2^(j/64) − 1", 64, [](int j, mpfr_t out) {
     mpfr_set_si_2exp(out, j, -6, MPFR_RNDN);
@@ -100,16 +111,27 @@ int main() {
     mpfr_exp2(out, out, MPFR_RNDN);
     mpfr_sub_ui(out, out, 1, MPFR_RNDN);
   });
+  PrintTable("kExp2Finest", "2^(j/2^18) − 1", 64, [](int j, mpfr_t out) {
+    mpfr_set_si_2exp(out, j, -18, MPFR_RNDN);
+    mpfr_exp2(out, out, MPFR_RNDN);
+    mpfr_sub_ui(out, out, 1, MPFR_RNDN);
+  });
 
   // The logarithm's reduction factors r = R/2^s with R = ⌈2^s/(1 + j/2^b)⌉:
   // multiplying by r maps [1 + j/2^b, 1 + (j+1)/2^b) into [1, 1 + 2^-b + 2^(1−s)).
+  // Beside the natural logarithms of the factors, their base-2 logarithms
+  // and those times LOG's constant, for the fast evaluation only.
   struct Level {
     const char* factors;
     const char* logs;
+    const char* binaryLogs;
+    const char* decimalLogs;
     int indexBits, scaleBits, entries;
   };
-  const Level levels[] = {{"kLnCoarseFactor", "kLnCoarse", 6, 16, 64},
-                          {"kLnFineFactor", "kLnFine", 12, 24, 65}};
+  const Level levels[] = {
+      {"kLnCoarseFactor", "kLnCoarse", "kLog2Coarse", "kLog10Coarse", 6, 16, 64},
+      {"kLnFineFactor", "kLnFine", "kLog2Fine", "kLog10Fine", 12, 24, 65},
+      {"kLnFinestFactor", "kLnFinest", "kLog2Finest", "kLog10Finest", 18, 30, 65}};
   for (const Level& level : levels) {
     std::printf("// ⌈2^%d/(1 + j/2^%d)⌉\ninline constexpr std::uint32_t %s[%d] = {",
                 level.scaleBits, level.indexBits, level.factors, level.entries);
@@ -133,6 +155,24 @@ int main() {
       mpfr_log(out, out, MPFR_RNDN);
       mpfr_neg(out, out, MPFR_RNDN);
     });
+    for (bool decimal : {false, true}) {
+      std::snprintf(comment, sizeof comment, "−%slog2(%s[j]/2^%d)",
+                    decimal ? "C·" : "", level.factors, level.scaleBits);
+      PrintTable(decimal ? level.decimalLogs : level.binaryLogs, comment, level.entries,
+                 [&](int j, mpfr_t out) {
+                   std::uint64_t factor = CeilingQuotient(
+                       std::uint64_t{1} << (level.scaleBits + level.indexBits),
+                       (std::uint64_t{1} << level.indexBits) + static_cast<std::uint64_t>(j));
+                   mpfr_set_uj_2exp(out, factor, -level.scaleBits, MPFR_RNDN);
+                   mpfr_log2(out, out, MPFR_RNDN);
+                   mpfr_neg(out, out, MPFR_RNDN);
+                   if (decimal) {
+                     mpfr_mul_ui(out, out, 0x9A209A84FBCFF799u, MPFR_RNDN);
+                     mpfr_div_2ui(out, out, 65, MPFR_RNDN);
+                   }
+                 },
+                 true);
+    }
   }
   std::printf("}  // namespace evaluator::log_exp\n");
   mpfr_clear(v);
