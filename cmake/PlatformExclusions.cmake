@@ -28,6 +28,15 @@ if(EMSCRIPTEN)
   evalo_exclude_tests(InterfaceLocale.DecimalCommaLocaleChangesNothing)
 endif()
 
+# evalo_unit_test_filter(<variable>): the GoogleTest filter that runs every
+# unit test but the excluded ones (their names hold a ".").
+function(evalo_unit_test_filter variable)
+  set(excluded ${EVALO_EXCLUDED_TESTS})
+  list(FILTER excluded INCLUDE REGEX "\\.")
+  list(JOIN excluded ":" excluded)
+  set(${variable} "*-${excluded}" PARENT_SCOPE)
+endfunction()
+
 file(WRITE ${CMAKE_BINARY_DIR}/CTestCustom.cmake
   "# Written by cmake/PlatformExclusions.cmake; the reasons are there.\n"
   "set(CTEST_CUSTOM_TESTS_IGNORE ${EVALO_EXCLUDED_TESTS})\n")
