@@ -7,8 +7,15 @@ include(${EVALO_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 
 # Programs read their input files and the host's directories straight
 # through node (NODERAWFS), grow their memory as long inputs need, and flush
-# their output when main returns.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1")
+# their output when main returns. SINGLE_FILE puts the wasm code inside the
+# .js file: this emscripten's loader would otherwise fetch() the .wasm file
+# by path whenever a global fetch exists, as in node 18 and later, and fail.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sSINGLE_FILE=1")
 
-# Fills what its C++ library lacks (see the header).
-set(CMAKE_CXX_FLAGS_INIT "-include ${CMAKE_CURRENT_LIST_DIR}/wasm32-libcxx-compat.h")
+# Linking runs emscripten's JavaScript tools, which need Debian's node
+# modules (acorn) from /usr/share/nodejs. Debian's own node looks there; a
+# node from elsewhere has to be told.
+if(EXISTS /usr/share/nodejs/acorn)
+  set(CMAKE_C_LINKER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
+  set(CMAKE_CXX_LINKER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
+endif()

@@ -1,7 +1,22 @@
-// Force-included in the wasm build. The C++ library of Debian's emscripten
-// 3.1.6 (libc++ 13) predates std::bit_cast and the range algorithms; these
-// stand-ins have the same meaning for the uses in this code base.
+// Force-included in the wasm build (cmake/WasmCompat.cmake). The C++
+// library of Debian's emscripten 3.1.6 (libc++ 13) predates std::bit_cast,
+// the range algorithms and floating-point to_chars/from_chars; these
+// stand-ins have the same meaning for the uses in this code base. The
+// conversions come from the same correctly rounded header-only libraries
+// the evaluator uses.
 #pragma once
+
+// WebAssembly has no floating-point exception flags: its C library defines
+// no FE_ flag macros. A flag that does not exist is 0, so that a test of
+// "no flag raised" holds and raising one does nothing, as on the hardware.
+#include <fenv.h>
+#ifndef FE_INVALID
+#define FE_INVALID 0
+#define FE_DIVBYZERO 0
+#define FE_OVERFLOW 0
+#define FE_UNDERFLOW 0
+#define FE_INEXACT 0
+#endif
 
 #ifdef __cplusplus
 #include <version>
@@ -73,5 +88,48 @@ constexpr auto lower_bound(Range&& range, const T& value, Compare compare = {}, 
   return first;
 }
 }  // namespace std::ranges
+#endif
+
+#if !defined(__cpp_lib_to_chars)
+#include <charconv>
+#include <system_error>
+
+#include <fast_float/fast_float.h>
+#include <fmt/compile.h>
+
+namespace std {
+inline to_chars_result to_chars(char* first, char* last, double value, chars_format format,
+                                int precision) {
+  const auto written = [&](auto result) -> to_chars_result {
+    if (static_cast<std::size_t>(last - first) < result.size) return {last, errc::value_too_large};
+    return {result.out, errc{}};
+  };
+  switch (format) {
+    case chars_format::scientific:
+      return written(fmt::format_to_n(first, static_cast<std::size_t>(last - first), "{:.{}e}", value, precision));
+    case chars_format::fixed:
+      return written(fmt::format_to_n(first, static_cast<std::size_t>(last - first), "{:.{}f}", value, precision));
+    default:
+      return written(fmt::format_to_n(first, static_cast<std::size_t>(last - first), "{:.{}g}", value, precision));
+  }
+}
+
+// Out of range as the standard has it: a number too large for a double
+// (fast_float gives infinity for it) is an error, "inf" written out is not.
+inline from_chars_result from_chars(const char* first, const char* last, double& value,
+                                    chars_format format = chars_format::general) {
+  const fast_float::chars_format form = format == chars_format::scientific ? fast_float::chars_format::scientific
+                                        : format == chars_format::fixed    ? fast_float::chars_format::fixed
+                                                                           : fast_float::chars_format::general;
+  double parsed = 0;
+  const auto result = fast_float::from_chars(first, last, parsed, form);
+  if (result.ec != errc{}) return {result.ptr, result.ec};
+  const char* digits = first + (first != last && (*first == '-' || *first == '+'));
+  if (__builtin_isinf(parsed) && digits != last && (*digits == '.' || (*digits >= '0' && *digits <= '9')))
+    return {result.ptr, errc::result_out_of_range};
+  value = parsed;
+  return {result.ptr, errc{}};
+}
+}  // namespace std
 #endif
 #endif

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 namespace evaluator {
 
@@ -16,18 +17,20 @@ inline constexpr std::int32_t kMath = -1;
 }  // namespace error_code
 
 // Where a token lies in the working text: bytes [start, end). A number made
-// by folding spans everything it was folded from.
+// by folding spans everything it was folded from. Trivial on purpose: a
+// stack holds 256 of them, which must cost nothing to create.
 struct Place {
-  std::uint32_t start = 0;
-  std::uint32_t end = 0;
+  std::uint32_t start;
+  std::uint32_t end;
 };
+static_assert(std::is_trivially_default_constructible_v<Place>);
 
 inline Place Spanning(Place first, Place last) noexcept { return {first.start, last.end}; }
 
 // The error of an evaluation so far: its code and the token where it arose.
 struct ErrorState {
   std::int32_t code = error_code::kNone;
-  Place place;
+  Place place{};
 
   // A code replaces the one before it, and its place with it; the same code
   // raised again keeps the place where it arose first.

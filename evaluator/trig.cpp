@@ -1,129 +1,29 @@
-// Sine, cosine, tangent and the two-argument arc tangent, correctly rounded
-// to the extended format. Each is evaluated first with two-word (128-bit)
+// Sine, cosine and tangent, correctly rounded to the extended format, and
+// the cheap estimate of the 10-decimal step. Each (like the arc tangent in
+// trig_arctangent.cpp) is evaluated first with two-word (128-bit)
 // arithmetic and a proven error bound; only when that leaves the rounding
 // undecided is it evaluated again with eight words (512 bits). If even that
-// were undecided (no such argument is known; the hardest cases for 64-bit
-// results lie some 2^-130 from a rounding boundary), the eight-word value
-// is rounded as it stands.
+// were undecided, the eight-word value is rounded as it stands; none is
+// expected: by the usual probabilistic count the closest cases over all
+// extended arguments lie near 2^-140 of a rounding boundary (relatively),
+// and the eight-word bound is near 2^-480.
 //
 // The method: reduce to r in [0, π/4] (trig_reduction.h), split r = c + t
 // at the nearest table point c = j/2^k, and combine the tabulated sin c and
-// cos c with the Taylor series of sin t and cos t; the arc tangent likewise
-// splits at c = j/2^k with t = (z − c)/(1 + z·c). Near zero the table is
+// cos c with the Taylor series of sin t and cos t. Near zero the table is
 // skipped and the series carries the relative accuracy.
 
-#include <bit>
 #include <optional>
-#include <utility>
 
 #include "evaluator/primitives.h"
 #include "evaluator/trig.h"
-#include "evaluator/trig_fixed.h"
+#include "evaluator/trig_levels.h"
 #include "evaluator/trig_reduction.h"
-#include "evaluator/trig_tables.h"
 
 namespace evaluator {
 namespace {
 
-using trig::Fixed;
-using trig::Float;
-using trig::u64;
-
-// The fast level: tables at j/256 in two words, so |t| ≤ 2^-9 and u = t² ≤
-// 2^-18; the first omitted series terms are u^6/13! < 2^-140, u^6/12! <
-// 2^-136 and u^8/17 < 2^-148, all below the ulp 2^-126.
-struct FastLevel {
-  static constexpr std::size_t kWords = 2;
-  static constexpr int kTableShift = 8;
-  static constexpr int kSinTerms = 6;
-  static constexpr int kCosTerms = 6;
-  static constexpr int kAtanTerms = 8;
-  static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
-  static const u64* CosAt(u64 j) noexcept { return trig::kCosFine[j]; }
-  static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
-};
-
-// The rough level, for callers that need only bounds: one word, |t| ≤
-// 2^-9; the first omitted terms u^3/7!, u^4/8!, u^4/9 are below 2^-66, the
-// ulp is 2^-62.
-struct RoughLevel {
-  static constexpr std::size_t kWords = 1;
-  static constexpr int kTableShift = 8;
-  static constexpr int kSinTerms = 3;
-  static constexpr int kCosTerms = 4;
-  static constexpr int kAtanTerms = 4;
-  static const u64* SinAt(u64 j) noexcept { return trig::kSinFine[j]; }
-  static const u64* CosAt(u64 j) noexcept { return trig::kCosFine[j]; }
-  static const u64* AtanAt(u64 j) noexcept { return trig::kAtanFine[j]; }
-};
-
-// The slow level: tables at j/16 in eight words, |t| ≤ 2^-5, u ≤ 2^-10; the
-// omitted terms u^28/57!, u^28/56!, u^52/105 are below 2^-526, the ulp is
-// 2^-510.
-struct SlowLevel {
-  static constexpr std::size_t kWords = trig::kWideWords;
-  static constexpr int kTableShift = 4;
-  static constexpr int kSinTerms = 28;
-  static constexpr int kCosTerms = 28;
-  static constexpr int kAtanTerms = 52;
-  static const u64* SinAt(u64 j) noexcept { return trig::kSinCoarse[j]; }
-  static const u64* CosAt(u64 j) noexcept { return trig::kCosCoarse[j]; }
-  static const u64* AtanAt(u64 j) noexcept { return trig::kAtanCoarse[j]; }
-};
-
-// The error bound of every result, in units of the last bit of its
-// N-word mantissa (at least 2^(64N − 1) units). Counted in fixed-point ulps
-// of 2^(2 − 64N): a truncated product or coefficient costs 1, so a Horner
-// series of K terms at most 2K (104 for the slow arc tangent), and the
-// combination with the table about that plus 10. The split parts are at
-// least 2^-(k+1) (sine, arc tangent) or 1/√2 (cosine), which turns at most
-// 120 ulps into 2^(8.9 + k + 1 + 2) units: 2^19.9 at k = 8, 2^15.9 at k = 4.
-// Without the table the errors are relative from the start: the reduction's
-// 2^(4 − 64N), the series' 2K ulps, the reciprocal's 2^(5 − 64N), products'
-// 2^(1 − 64N), together under 2^(10 − 64N), about 2^11 units. Tangent and
-// quotients add the two operands' errors and the reciprocal's.
-constexpr u64 kErrorUnits = u64{1} << 22;
-
-template <class Level>
-using FixedOf = Fixed<Level::kWords>;
-template <class Level>
-using FloatOf = Float<Level::kWords>;
-
-// Σ (−u)^k · coefficient_k by Horner's rule. Each inner partial sum is
-// below the coefficient it is subtracted from (the terms decrease), so the
-// unsigned arithmetic never wraps.
-template <class Level, int Terms>
-FixedOf<Level> AlternatingSeries(const u64 (*coefficients)[trig::kWideWords],
-                                 const FixedOf<Level>& u) noexcept {
-  constexpr std::size_t N = Level::kWords;
-  Fixed<N> sum = trig::LoadFixed<N>(coefficients[Terms - 1]);
-  for (int k = Terms - 2; k >= 0; --k)
-    sum = wide::Difference(trig::LoadFixed<N>(coefficients[k]), trig::Mul(u, sum));
-  return sum;
-}
-
-// Where the table point nearest a fixed-point value v lies: j = round(v·2^k)
-// and c = j/2^k (the 2^-k bit sits in the top word).
-template <class Level>
-struct TablePoint {
-  u64 j;
-  FixedOf<Level> c;
-};
-
-template <class Level>
-TablePoint<Level> NearestTablePoint(const FixedOf<Level>& v) noexcept {
-  constexpr int position = 62 - Level::kTableShift;
-  TablePoint<Level> point{};
-  point.j = (trig::TopLimb(v) + (u64{1} << (position - 1))) >> position;
-  point.c.limbs[Level::kWords - 1] = point.j << position;
-  return point;
-}
-
-template <class Level>
-bool BelowTableStep(const FloatOf<Level>& v) noexcept {
-  return wide::IsZero(v.m) ||
-         v.e + trig::kBits<Level::kWords> - 1 < -(Level::kTableShift + 1);
-}
+using namespace trig;
 
 template <class Level>
 struct SinCos {
@@ -131,91 +31,41 @@ struct SinCos {
   FloatOf<Level> cos;
 };
 
-// sin r and cos r for 0 ≤ r ≤ π/4 (slightly above, by the reduction's error).
+// sin r and cos r for 0 ≤ r ≤ π/4 (slightly above, by the reduction's
+// error); past the table's first step only the ones asked for.
 template <class Level>
-SinCos<Level> SinCosReduced(const FloatOf<Level>& r) noexcept {
+SinCos<Level> SinCosReduced(const FloatOf<Level>& r, bool needSin,
+                            bool needCos) noexcept {
   using trig::Mul;
   using trig::ToFixed;
   using trig::ToFloat;
   constexpr std::size_t N = Level::kWords;
-  constexpr int kSin = Level::kSinTerms;
-  constexpr int kCos = Level::kCosTerms;
   if (BelowTableStep<Level>(r)) {
-    const Fixed<N> u = ToFixed(Mul(r, r));
-    return {Mul(r, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u)),
-            ToFloat(AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u))};
+    const auto [sinSeries, cosSeries] = SineCosineSeries<Level>(ToFixed(Mul(r, r)));
+    return {Mul(r, sinSeries), ToFloat(cosSeries)};
   }
   const Fixed<N> rf = ToFixed(r);
   const auto point = NearestTablePoint<Level>(rf);
   bool tNegative = false;
   const Fixed<N> t = trig::AbsoluteDifference(rf, point.c, tNegative);
-  const Fixed<N> u = Mul(t, t);
-  const Fixed<N> sinT =
-      Mul(t, AlternatingSeries<Level, kSin>(trig::kSinCoefficients, u));
-  const Fixed<N> cosT = AlternatingSeries<Level, kCos>(trig::kCosCoefficients, u);
+  const auto [sinSeries, cosT] = SineCosineSeries<Level>(Mul(t, t));
+  const Fixed<N> sinT = Mul(t, sinSeries);
   const Fixed<N> sinC = trig::LoadFixed<N>(Level::SinAt(point.j));
   const Fixed<N> cosC = trig::LoadFixed<N>(Level::CosAt(point.j));
   // sin(c ± |t|) = sin c·cos t ± cos c·sin|t|, cos(c ± |t|) = cos c·cos t ∓
   // sin c·sin|t|; neither goes negative for c ≤ π/4 and |t| ≤ c.
-  const Fixed<N> a = Mul(sinC, cosT);
-  const Fixed<N> b = Mul(cosC, sinT);
-  const Fixed<N> c = Mul(cosC, cosT);
-  const Fixed<N> d = Mul(sinC, sinT);
-  return {ToFloat(tNegative ? wide::Difference(a, b) : wide::Sum(a, b)),
-          ToFloat(tNegative ? wide::Sum(c, d) : wide::Difference(c, d))};
-}
-
-// A finite nonzero extended value: significand (top bit set) ·
-// 2^(exponent − 63).
-struct Decoded {
-  bool negative;
-  u64 significand;
-  int exponent;
-};
-
-constexpr std::uint16_t kExponentMask = wide::kExtendedInfiniteField;
-constexpr int kBias = wide::kExtendedBias;
-constexpr Extended kNaN = Extended::FromBits(0x7FFF, 0xC000000000000000u);
-constexpr Extended kOne = Extended::FromBits(kBias, u64{1} << 63);
-
-bool IsZero(Extended x) noexcept {
-  return (x.SignExponent() & kExponentMask) == 0 && x.Significand() == 0;
-}
-
-bool IsSpecial(Extended x) noexcept {
-  return (x.SignExponent() & kExponentMask) == kExponentMask;
-}
-
-bool IsNegative(Extended x) noexcept {
-  return (x.SignExponent() & wide::kExtendedSignBit) != 0;
-}
-
-// An encoding with a nonzero exponent field and a clear integer bit has no
-// value (the hardware calls it invalid); it counts as NaN here.
-bool IsUnnormal(Extended x) noexcept {
-  const int field = x.SignExponent() & kExponentMask;
-  return field != 0 && field != kExponentMask && (x.Significand() >> 63) == 0;
-}
-
-// x finite and nonzero.
-Decoded Decode(Extended x) noexcept {
-  const int field = x.SignExponent() & kExponentMask;
-  u64 significand = x.Significand();
-  int exponent = field - kBias;
-  if (field == 0) {  // subnormal
-    const int shift = std::countl_zero(significand);
-    significand <<= shift;
-    exponent = 1 - kBias - shift;
+  SinCos<Level> result;
+  if (needSin) {
+    const Fixed<N> a = Mul(sinC, cosT);
+    const Fixed<N> b = Mul(cosC, sinT);
+    result.sin = ToFloat(tNegative ? wide::Difference(a, b) : wide::Sum(a, b));
   }
-  return {IsNegative(x), significand, exponent};
-}
-
-template <class Level>
-FloatOf<Level> AsFloat(const Decoded& d) noexcept {
-  FloatOf<Level> v;
-  v.m.limbs[Level::kWords - 1] = d.significand;
-  v.e = d.exponent - 63 - trig::kBits<Level::kWords> + 64;
-  return v;
+  if (needCos) {
+    const Fixed<N> c = Mul(cosC, cosT);
+    const Fixed<N> d = Mul(sinC, sinT);
+    result.cos = ToFloat(tNegative ? wide::Sum(c, d) : wide::Difference(c, d));
+  }
+  return result;
 }
 
 // π/4 truncated to 64 bits: |x| below π/4 exactly when its exponent is
@@ -238,10 +88,13 @@ SignedValue<Level> CircularValue(CircularFunction kind,
   } else {
     reduced = trig::ReduceByHalfPi<Level::kWords>(x.significand, x.exponent);
   }
-  const SinCos<Level> sc = SinCosReduced<Level>(reduced.r);
   const bool rNegative = reduced.negative;
   const unsigned quadrant = reduced.quadrant & 3;
   const bool even = (quadrant & 1) == 0;
+  const bool tangent = kind == CircularFunction::kTangent;
+  const bool sineOfR = even == (kind == CircularFunction::kSine);
+  const SinCos<Level> sc =
+      SinCosReduced<Level>(reduced.r, tangent || sineOfR, tangent || !sineOfR);
   // With x = r + q·π/2: sin x = sin r, cos r, −sin r, −cos r and cos x =
   // cos r, −sin r, −cos r, sin r for q = 0 to 3; sin r has r's sign.
   switch (kind) {
@@ -286,88 +139,6 @@ Extended Circular(CircularFunction kind, Extended x) noexcept {
   return *EvaluateCircular<SlowLevel>(kind, *d, true);
 }
 
-// atan z for 0 ≤ z ≤ 1.
-template <class Level>
-FloatOf<Level> ArcTangentUnit(const FloatOf<Level>& z) noexcept {
-  using trig::Mul;
-  using trig::ToFixed;
-  using trig::ToFloat;
-  constexpr std::size_t N = Level::kWords;
-  constexpr int kAtan = Level::kAtanTerms;
-  if (BelowTableStep<Level>(z)) {
-    const Fixed<N> u = ToFixed(Mul(z, z));
-    return Mul(z, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u));
-  }
-  // atan z = atan c + atan t with t = (z − c)/(1 + z·c), |t| ≤ 2^-(k+1).
-  const Fixed<N> zf = ToFixed(z);
-  const auto point = NearestTablePoint<Level>(zf);
-  bool tNegative = false;
-  const Fixed<N> numerator = trig::AbsoluteDifference(zf, point.c, tNegative);
-  Fixed<N> one;
-  one.limbs[N - 1] = u64{1} << 62;
-  const Fixed<N> denominator = wide::Sum(one, Mul(zf, point.c));
-  const Float<N> t =
-      Mul(ToFloat(numerator), trig::Reciprocal(ToFloat(denominator)));
-  const Fixed<N> u = ToFixed(Mul(t, t));
-  const Fixed<N> atanT = ToFixed(
-      Mul(t, AlternatingSeries<Level, kAtan>(trig::kAtanCoefficients, u)));
-  const Fixed<N> atanC = trig::LoadFixed<N>(Level::AtanAt(point.j));
-  return ToFloat(tNegative ? wide::Difference(atanC, atanT)
-                           : wide::Sum(atanC, atanT));
-}
-
-// The angle of a point whose coordinates have been classified: z is the
-// smaller magnitude over the larger (0 and 1 given exactly), swapped when
-// |y| > |x|.
-struct Ratio {
-  enum class Kind { kZero, kOne, kQuotient } kind;
-  bool swapped;
-  Decoded numerator;
-  Decoded denominator;
-};
-
-template <class Level>
-std::optional<Extended> EvaluateAngle(bool yNegative, bool xNegative,
-                                      const Ratio& ratio, bool force) noexcept {
-  constexpr std::size_t N = Level::kWords;
-  FloatOf<Level> z;
-  switch (ratio.kind) {
-    case Ratio::Kind::kZero: break;
-    case Ratio::Kind::kOne: z.m.limbs[N - 1] = u64{1} << 63;
-      z.e = 1 - trig::kBits<N>;
-      break;
-    case Ratio::Kind::kQuotient:
-      z = trig::Mul(AsFloat<Level>(ratio.numerator),
-                    trig::Reciprocal(AsFloat<Level>(ratio.denominator)));
-      break;
-  }
-  FloatOf<Level> angle = ArcTangentUnit<Level>(z);
-  if (ratio.swapped || xNegative) {
-    // π/2 − a, π − a or π/2 + a: at least π/4, so fixed point keeps the
-    // relative accuracy.
-    const Fixed<N> a = trig::ToFixed(angle);
-    const Fixed<N> base =
-        trig::LoadFixed<N>(ratio.swapped ? trig::kHalfPi[0] : trig::kPi[0]);
-    angle = trig::ToFloat(ratio.swapped && xNegative ? wide::Sum(base, a)
-                                                     : wide::Difference(base, a));
-  }
-  return trig::RoundToExtended(yNegative, angle, kErrorUnits, force);
-}
-
-Extended Angle(bool yNegative, bool xNegative, const Ratio& ratio) noexcept {
-  if (auto fast = EvaluateAngle<FastLevel>(yNegative, xNegative, ratio, false))
-    return *fast;
-  if (auto slow = EvaluateAngle<SlowLevel>(yNegative, xNegative, ratio, false))
-    return *slow;
-  return *EvaluateAngle<SlowLevel>(yNegative, xNegative, ratio, true);
-}
-
-// |a| < |b| for finite nonzero values.
-bool MagnitudeBelow(const Decoded& a, const Decoded& b) noexcept {
-  return a.exponent != b.exponent ? a.exponent < b.exponent
-                                  : a.significand < b.significand;
-}
-
 }  // namespace
 
 Extended Sine(Extended x) noexcept {
@@ -380,66 +151,20 @@ Extended Tangent(Extended x) noexcept {
   return Circular(CircularFunction::kTangent, x);
 }
 
-std::optional<ValueBounds> CircularBounds(CircularFunction kind,
-                                          Extended x) noexcept {
+std::optional<double> CircularEstimate(CircularFunction kind,
+                                      Extended x) noexcept {
   const auto d = CircularArgument(x);
   if (!d) return std::nullopt;
   const SignedValue<RoughLevel> v = CircularValue<RoughLevel>(kind, *d);
-  // The magnitude lies within kErrorUnits of the 64-bit mantissa m·2^e;
-  // m − kErrorUnits and m + kErrorUnits (halved and rounded up when it
-  // carries out) are exact extended values around it.
-  const u64 m = trig::TopLimb(v.magnitude.m);
-  int lowExponent = v.magnitude.e;
-  u64 lowMantissa = m - kErrorUnits;  // m is at least 2^63
-  if ((lowMantissa >> 63) == 0) {
-    lowMantissa <<= 1;
-    --lowExponent;
-  }
-  int highExponent = v.magnitude.e;
-  u64 highMantissa = m + kErrorUnits;
-  if (highMantissa < m) {
-    highMantissa = (highMantissa >> 1 | u64{1} << 63) + 1;
-    ++highExponent;
-  }
-  // Normal results only; the rest (sines and tangents of tiny arguments)
-  // are left to the correctly rounded path.
-  const int lowField = lowExponent + 63 + kBias;
-  const int highField = highExponent + 63 + kBias;
-  if (lowField < 1 || highField >= kExponentMask) return std::nullopt;
-  const std::uint16_t sign = v.negative ? wide::kExtendedSignBit : 0;
-  const Extended small =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | lowField), lowMantissa);
-  const Extended large =
-      Extended::FromBits(static_cast<std::uint16_t>(sign | highField), highMantissa);
-  return v.negative ? ValueBounds{large, small} : ValueBounds{small, large};
-}
-
-Extended ArcTangent2(Extended y, Extended x) noexcept {
-  if (IsNaN(y) || IsNaN(x) || IsUnnormal(y) || IsUnnormal(x)) return kNaN;
-  const bool yNegative = IsNegative(y);
-  const bool xNegative = IsNegative(x);
-  using Kind = Ratio::Kind;
-  // Zeros and infinities as IEEE atan2: the angle of the limit point.
-  if (IsZero(y)) {
-    if (!xNegative) return y;
-    return Angle(yNegative, true, {Kind::kZero, false, {}, {}});
-  }
-  if (IsZero(x)) return Angle(yNegative, false, {Kind::kZero, true, {}, {}});
-  if (IsInfinite(y))
-    return Angle(yNegative, xNegative,
-                 {IsInfinite(x) ? Kind::kOne : Kind::kZero, !IsInfinite(x), {},
-                  {}});
-  if (IsInfinite(x)) {
-    if (!xNegative) return wide::SignedZero(yNegative);
-    return Angle(yNegative, true, {Kind::kZero, false, {}, {}});
-  }
-  Decoded a = Decode(y);
-  Decoded b = Decode(x);
-  const bool swapped = MagnitudeBelow(b, a);
-  if (swapped) std::swap(a, b);
-  const bool equal = !swapped && !MagnitudeBelow(a, b);
-  return Angle(yNegative, xNegative,
-               {equal ? Kind::kOne : Kind::kQuotient, swapped, a, b});
+  // m·2^e with m below 2^64 and within kRoughErrorUnits (2^-44 of m) of the
+  // exact magnitude; the conversion to a double adds at most 2^-53.
+  static_assert(kRoughErrorUnits * 0x1p-63 + 0x1p-53 <= kCircularEstimateError);
+  const int e = v.magnitude.e;
+  if (e < -1022 || e > 1023) return std::nullopt;
+  const double scale = std::bit_cast<double>(static_cast<u64>(e + 1023) << 52);
+  const double magnitude =
+      static_cast<double>(trig::TopLimb(v.magnitude.m)) * scale;
+  return v.negative ? -magnitude : magnitude;
 }
 
 }  // namespace evaluator

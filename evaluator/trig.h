@@ -8,15 +8,11 @@ namespace evaluator {
 
 enum class CircularFunction { kSine, kCosine, kTangent };
 
-struct ValueBounds {
-  Extended low;
-  Extended high;
-};
-
-// Extended values with low ≤ f(x) ≤ high, from a one-word evaluation (a
-// relative width near 2^-40): for callers whose later rounding only needs
-// to know f(x) that well. Nothing for zero, NaN, infinities and |x| ≥ 2^63.
-std::optional<ValueBounds> CircularBounds(CircularFunction f,
-                                          Extended x) noexcept;
+// f(x) within a relative error of kCircularEstimateError, from a one-word
+// evaluation: for callers whose later rounding only needs to know f(x) that
+// well. Nothing for zero, NaN, infinities, |x| ≥ 2^63, and results far
+// outside the double range.
+inline constexpr double kCircularEstimateError = 0x1p-43;
+std::optional<double> CircularEstimate(CircularFunction f, Extended x) noexcept;
 
 }  // namespace evaluator

@@ -1,6 +1,5 @@
 #include "evaluator/trigonometric.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -37,17 +36,33 @@ Extended CorrectlyRounded(CircularFunction f, Extended x) noexcept {
   }
 }
 
-// Only the step count matters, and it is monotone in the exact value: when
-// both ends of a cheap enclosure give the same count (signed zero
-// included), so does the exact value, and the correctly rounded result is
-// needed only near the points where the count changes.
+// The step count from an estimate v of the raw value, when it settles it.
+// The steps above give s = X·(1 + η) with X the raw value times 10^10 and
+// |η| ≤ 2^-52 (two roundings to double, two to extended), and the
+// rounding of s ± 0.5 moves it by under (|s| + 1)·2^-53; the estimate's
+// w = |v|·10^10 differs from |X| by under |X|·(kCircularEstimateError +
+// 2^-52). So when w lies farther than (w + 1)·2^-42 from every half-integer,
+// every candidate rounds to w's nearest whole number; the sign (also of a
+// zero) is v's, since the error is far below 1.
+std::optional<double> StepsFromEstimate(double v) noexcept {
+  static_assert(kCircularEstimateError <= 0x1p-43);
+  const double w = (v < 0 ? -v : v) * 1e10;
+  if (!(w < 0x1p51)) return std::nullopt;
+  const double whole = static_cast<double>(static_cast<std::int64_t>(w));
+  const double fraction = w - whole;  // exact below 2^52
+  const double distance = fraction > 0.5 ? fraction - 0.5 : 0.5 - fraction;
+  if (distance <= (w + 1) * 0x1p-42) return std::nullopt;
+  const double steps = fraction > 0.5 ? whole + 1 : whole;
+  return v < 0 ? -steps : steps;
+}
+
+// Only the step count matters, so a cheap estimate settles it except near
+// the points where the count changes; there the correctly rounded primitive
+// decides.
 Extended RoundedToTenDecimals(CircularFunction f, Extended x) noexcept {
-  if (const auto bounds = CircularBounds(f, x)) {
-    const double low = TenDecimalSteps(bounds->low);
-    const double high = TenDecimalSteps(bounds->high);
-    if (std::bit_cast<std::uint64_t>(low) == std::bit_cast<std::uint64_t>(high))
-      return FromSteps(low);
-  }
+  if (const auto estimate = CircularEstimate(f, x))
+    if (const auto steps = StepsFromEstimate(*estimate))
+      return FromSteps(*steps);
   return FromSteps(TenDecimalSteps(CorrectlyRounded(f, x)));
 }
 

@@ -61,14 +61,15 @@ char32_t CodePointOfCp932(unsigned code) noexcept {
   return 0;
 }
 
-// Appends to a fixed buffer, remembering whether everything fitted.
+// Appends to a fixed buffer, remembering whether the whole symbol was
+// written: it fitted and every character had a form.
 class SymbolWriter {
  public:
   explicit SymbolWriter(char (&buffer)[kCurrencySymbolSize]) noexcept : buffer_(buffer) {}
 
   void Byte(unsigned byte) noexcept {
     if (length_ + 1 >= kCurrencySymbolSize) {
-      overflowed_ = true;
+      failed_ = true;
       return;
     }
     buffer_[length_++] = static_cast<char>(byte);
@@ -93,64 +94,73 @@ class SymbolWriter {
     }
   }
 
-  bool Overflowed() const noexcept { return overflowed_; }
+  void Fail() noexcept { failed_ = true; }
+
+  // Leaves the buffer empty unless the whole symbol was written.
+  void Finish() noexcept {
+    if (failed_) buffer_[0] = '\0';
+  }
 
  private:
   char (&buffer_)[kCurrencySymbolSize];
   int length_ = 0;
-  bool overflowed_ = false;
+  bool failed_ = false;
 };
 
 
 bool IsAscii(unsigned char byte) noexcept { return byte < 0x80; }
 
-bool FromUtf8(const char* symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
+// Malformed text in the locale's own character set gives neither form.
+void FromUtf8(const char* symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
   for (const char* p = symbol; *p != '\0';) {
     char32_t codePoint = static_cast<unsigned char>(*p);
     if (IsAscii(static_cast<unsigned char>(*p))) {
       ++p;
     } else {  // the decoder reads only characters beyond ASCII
       const evaluator::Utf8Character c = evaluator::DecodeUtf8(p);
-      if (c.length == 0) return false;
+      if (c.length == 0) return cp932.Fail(), utf8.Fail();
       p += c.length;
       codePoint = c.codePoint;
     }
     const unsigned code = codePoint < 0x80 ? codePoint : Cp932Code(codePoint);
-    if (code == kNoCode) return false;
-    cp932.Cp932(code);
+    if (code == kNoCode) {
+      cp932.Fail();
+    } else {
+      cp932.Cp932(code);
+    }
     utf8.Utf8(codePoint);
   }
-  return true;
 }
 
 bool IsCp932LeadByte(unsigned char byte) noexcept {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-bool FromCp932(std::string_view symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
+void FromCp932(std::string_view symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
   for (std::size_t i = 0; i < symbol.size();) {
     const auto lead = static_cast<unsigned char>(symbol[i++]);
     unsigned code = lead;
     if (IsCp932LeadByte(lead)) {
-      if (i >= symbol.size()) return false;
+      if (i >= symbol.size()) return cp932.Fail(), utf8.Fail();
       code = (code << 8) | static_cast<unsigned char>(symbol[i++]);
     }
-    const char32_t codePoint = code < 0x80 ? code : CodePointOfCp932(code);
-    if (codePoint == 0) return false;
     cp932.Cp932(code);
-    utf8.Utf8(codePoint);
+    const char32_t codePoint = code < 0x80 ? code : CodePointOfCp932(code);
+    if (codePoint == 0) {
+      utf8.Fail();
+    } else {
+      utf8.Utf8(codePoint);
+    }
   }
-  return true;
 }
 
-bool FromAscii(std::string_view symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
+void FromAscii(std::string_view symbol, SymbolWriter& cp932, SymbolWriter& utf8) noexcept {
   for (const char c : symbol) {
     const auto byte = static_cast<unsigned char>(c);
-    if (!IsAscii(byte)) return false;
+    if (!IsAscii(byte)) return cp932.Fail(), utf8.Fail();
     cp932.Byte(byte);
     utf8.Byte(byte);
   }
-  return true;
 }
 
 // Character set names compare without case, hyphens or underscores
@@ -169,25 +179,22 @@ bool NamesCharset(const char* codeset, std::initializer_list<std::string_view> n
 
 }  // namespace
 
-bool ConvertCurrencySymbol(const char* symbol, const char* codeset,
+void ConvertCurrencySymbol(const char* symbol, const char* codeset,
                            char (&cp932)[kCurrencySymbolSize],
                            char (&utf8)[kCurrencySymbolSize]) noexcept {
   cp932[0] = utf8[0] = '\0';
-  if (symbol == nullptr) return false;
+  if (symbol == nullptr) return;
   if (codeset == nullptr) codeset = "";
   SymbolWriter cp932Writer(cp932), utf8Writer(utf8);
-  const std::string_view text(symbol);
-  bool converted;
   if (NamesCharset(codeset, {"UTF8"})) {
-    converted = FromUtf8(symbol, cp932Writer, utf8Writer);
+    FromUtf8(symbol, cp932Writer, utf8Writer);
   } else if (NamesCharset(codeset, {"SJIS", "SHIFTJIS", "CP932", "WINDOWS31J", "MSKANJI"})) {
-    converted = FromCp932(text, cp932Writer, utf8Writer);
+    FromCp932(symbol, cp932Writer, utf8Writer);
   } else {
-    converted = FromAscii(text, cp932Writer, utf8Writer);
+    FromAscii(symbol, cp932Writer, utf8Writer);
   }
-  if (converted && !cp932Writer.Overflowed() && !utf8Writer.Overflowed()) return true;
-  cp932[0] = utf8[0] = '\0';
-  return false;
+  cp932Writer.Finish();
+  utf8Writer.Finish();
 }
 
 }  // namespace presentation

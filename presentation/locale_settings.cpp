@@ -4,6 +4,7 @@
 
 #include <array>
 #include <climits>
+#include <cstring>
 
 #include "presentation/currency_symbol.h"
 
@@ -82,19 +83,24 @@ LocaleSettings SettingsFromConventions(const std::lconv& conventions,
   return settings;
 }
 
-// A function-local static, so that no other initialiser can see the settings
+// Function-local statics, so that no other initialiser can see the settings
 // before they are read...
-const LocaleSettings& LoadedLocaleSettings() noexcept {
+const LocaleSettings& LoadedLocaleSettings(bool utf8) noexcept {
   static const LocaleSettings settings =
       SettingsFromConventions(*std::localeconv(), nl_langinfo(CODESET));
-  return settings;
+  static const LocaleSettings utf8Settings = [] {
+    LocaleSettings copy = settings;
+    std::memcpy(copy.currencySymbol, copy.currencySymbolUtf8, sizeof copy.currencySymbol);
+    return copy;
+  }();
+  return utf8 ? utf8Settings : settings;
 }
 
 namespace {
 // ...and this reference makes the read happen while the library is loaded,
 // from whatever locale the process has then (normally the C locale, which
 // supplies the defaults), not at the first formatting.
-[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings();
+[[maybe_unused]] const LocaleSettings& kReadAtLoad = LoadedLocaleSettings(true);
 }  // namespace
 
 }  // namespace presentation

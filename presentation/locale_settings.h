@@ -17,8 +17,9 @@ struct LocaleSettings {
   int currencyDecimals = 0;
 };
 
-// The settings read from the locale current when the library was loaded.
-const LocaleSettings& LoadedLocaleSettings() noexcept;
+// The settings read from the locale current when the library was loaded;
+// for a context writing UTF-8, currencySymbol holds the UTF-8 form.
+const LocaleSettings& LoadedLocaleSettings(bool utf8 = false) noexcept;
 
 // Maps the C library's numeric and monetary conventions onto the settings,
 // keeping the defaults for whatever the conventions leave unset. codeset is

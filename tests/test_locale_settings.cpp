@@ -126,10 +126,12 @@ TEST(LocaleSettings, SeparatorsNeverCoincide) {
 }
 
 TEST(LocaleSettings, CurrencySymbolConversion) {
+  constexpr const char* kYen5Utf8 = "\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5";
+  constexpr const char* kYen5Cp932 = "\x81\x8F\x81\x8F\x81\x8F\x81\x8F\x81\x8F";
   const struct {
     const char* symbol;
     const char* codeset;
-    const char* cp932;  // nullptr: not convertible, both forms empty
+    const char* cp932;  // "": no form
     const char* utf8;
   } cases[] = {
       {"$", "ANSI_X3.4-1968", "$", "$"},
@@ -141,31 +143,28 @@ TEST(LocaleSettings, CurrencySymbolConversion) {
       {"\xD1\x80\xD1\x83\xD0\xB1", "UTF-8", "\x84\x82\x84\x85\x84\x71", "\xD1\x80\xD1\x83\xD0\xB1"},
       {"\xD0\xBB\xD0\xB2.", "UTF-8", "\x84\x7C\x84\x72.", "\xD0\xBB\xD0\xB2."},
       {"\xD0\x81\xD1\x91", "UTF-8", "\x84\x46\x84\x76", "\xD0\x81\xD1\x91"},  // the odd ones out
-      {"\xE2\x82\xAC", "UTF-8", nullptr, nullptr},  // euro: no code page 932 form
-      {"\xC3\xA5", "UTF-8", nullptr, nullptr},
-      {"\xC2", "UTF-8", nullptr, nullptr},              // cut short
-      {"\xC1\x84", "UTF-8", nullptr, nullptr},          // overlong "D"
-      {"\xE0\x82\xA3", "UTF-8", nullptr, nullptr},      // overlong pound
+      {"\xE2\x82\xAC", "UTF-8", "", "\xE2\x82\xAC"},  // euro: UTF-8 only
+      {"K\xC4\x8D", "UTF-8", "", "K\xC4\x8D"},
+      {"\xC2", "UTF-8", "", ""},          // cut short
+      {"\xC1\x84", "UTF-8", "", ""},      // overlong "D"
+      {"\xE0\x82\xA3", "UTF-8", "", ""},  // overlong pound
       {"\x81\x8F", "SHIFT_JIS", "\x81\x8F", "\xEF\xBF\xA5"},
       {"\x81\x91", "CP932", "\x81\x91", "\xEF\xBF\xA0"},  // read back as the full-width cent
       {"\\", "SJIS", "\\", "\\"},
-      {"\xB1", "SJIS", nullptr, nullptr},  // half-width katakana: not a currency character
-      {"\x81", "SJIS", nullptr, nullptr},
-      {"\xA4", "ISO-8859-15", nullptr, nullptr},  // euro in a charset we do not convert
-      {"\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5", "UTF-8",
-       "\x81\x8F\x81\x8F\x81\x8F\x81\x8F\x81\x8F",
-       "\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5"},  // 15 bytes: the most
+      {"\xB1", "SJIS", "\xB1", ""},  // half-width katakana: no UTF-8 form in the table
+      {"\x81", "SJIS", "", ""},
+      {"\xA4", "ISO-8859-15", "", ""},  // euro in a character set we do not convert
+      {kYen5Utf8, "UTF-8", kYen5Cp932, kYen5Utf8},  // 15 bytes: the most there is room for
       {"\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5\xEF\xBF\xA5", "UTF-8",
-       nullptr, nullptr},  // 12 bytes in code page 932 would fit, 18 in UTF-8 do not
+       "\x81\x8F\x81\x8F\x81\x8F\x81\x8F\x81\x8F\x81\x8F", ""},  // 12 bytes fit, 18 do not
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.codeset << " " << c.symbol);
     char cp932[presentation::kCurrencySymbolSize] = "x";
     char utf8[presentation::kCurrencySymbolSize] = "x";
-    EXPECT_EQ(presentation::ConvertCurrencySymbol(c.symbol, c.codeset, cp932, utf8),
-              c.cp932 != nullptr);
-    EXPECT_STREQ(cp932, c.cp932 ? c.cp932 : "");
-    EXPECT_STREQ(utf8, c.utf8 ? c.utf8 : "");
+    presentation::ConvertCurrencySymbol(c.symbol, c.codeset, cp932, utf8);
+    EXPECT_STREQ(cp932, c.cp932);
+    EXPECT_STREQ(utf8, c.utf8);
   }
 }
 
@@ -220,9 +219,9 @@ TEST_F(InstalledLocale, FrenchGroupsWithABlank) {
   if (!Use("fr_FR.UTF-8")) GTEST_SKIP() << "fr_FR.UTF-8 is not installed";
   const LocaleSettings settings = Settings();
   EXPECT_EQ(Formatted("%n", 1234.5, settings), "1 234,50");
-  // The euro has no code page 932 form: no symbol.
+  // The euro has no code page 932 form: no symbol there.
   EXPECT_STREQ(settings.currencySymbol, "");
-  EXPECT_STREQ(settings.currencySymbolUtf8, "");
+  EXPECT_STREQ(settings.currencySymbolUtf8, "\xE2\x82\xAC");
   EXPECT_EQ(Formatted("%m", 1234.5, settings), "1 234,50 ");
 }
 

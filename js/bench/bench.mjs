@@ -4,7 +4,9 @@
 // Every call parses its text: no evaluator is handed a compiled expression.
 //   node bench/bench.mjs [--json file]
 import { spawnSync } from 'node:child_process';
-import { writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { create, all } from 'mathjs';
 import exprEval from 'expr-eval';
 import * as evalo from '../src/node.js';
@@ -66,11 +68,13 @@ function nativeTimes() {
   const program = process.env.EVALO_NATIVE_BENCH;
   if (!program) return {};
   const filter = `^evalo/(${workloads.map((w) => w.name).join('|')})$`;
+  const out = join(mkdtempSync(join(tmpdir(), 'evalo-bench-')), 'native.json');
   const run = spawnSync(program, [`--benchmark_filter=${filter}`, '--benchmark_repetitions=5',
-    '--benchmark_report_aggregates_only=true', '--benchmark_format=json'], { encoding: 'utf8', maxBuffer: 1 << 26 });
+    '--benchmark_report_aggregates_only=true', `--benchmark_out=${out}`, '--benchmark_out_format=json'],
+  { encoding: 'utf8', maxBuffer: 1 << 26 });
   if (run.status !== 0) throw new Error(`${program} failed:\n${run.stderr}`);
   const times = {};
-  for (const b of JSON.parse(run.stdout).benchmarks) {
+  for (const b of JSON.parse(readFileSync(out, 'utf8')).benchmarks) {
     if (b.aggregate_name === 'median') times[b.run_name.replace('evalo/', '')] = b.cpu_time;
   }
   return times;

@@ -1,5 +1,5 @@
-// Builds the WebAssembly module into dist/ with emscripten's CMake wrapper,
-// then copies the package's browser files into the calculator page's folder.
+// Builds the WebAssembly module into dist/ with the project's emscripten
+// toolchain (which also carries what its C++ library lacks), then copies the package's browser files into the calculator page's folder.
 import { spawnSync } from 'node:child_process';
 import { cpSync, mkdirSync, rmSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
@@ -19,7 +19,8 @@ function run(command, args) {
   if (status !== 0) process.exit(status ?? 1);
 }
 
-run('emcmake', ['cmake', '-S', packageDir, '-B', buildDir, '-DCMAKE_BUILD_TYPE=Release']);
+run('cmake', ['-S', packageDir, '-B', buildDir, '-DCMAKE_BUILD_TYPE=Release',
+  `-DCMAKE_TOOLCHAIN_FILE=${here('../../cmake/wasm32-emscripten.cmake')}`]);
 run('cmake', ['--build', buildDir, '-j2']);
 
 const webCopy = here('../../web/evalo');

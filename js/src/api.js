@@ -143,8 +143,10 @@ function checkFormat(format, where) {
   return format;
 }
 
+const kNoOptions = Object.freeze({});
+
 function checkOptions(options, where) {
-  if (options === undefined || options === null) return {};
+  if (options === undefined || options === null) return kNoOptions;
   if (typeof options !== 'object') throw new TypeError(`${where}: options must be an object, not ${describe(options)}`);
   return options;
 }
@@ -163,9 +165,11 @@ function checkErrorMode(mode, where) {
 
 function tryOn(context, text) {
   const result = context.evaluateText(text, true);
-  if (result instanceof EvaluationError) return { ok: false, value: NaN, text: result.text, error: result };
-  // The text evaluation succeeded, so the value evaluation does too.
-  return { ok: true, value: context.evaluate(text, false), text: result, error: null };
+  // After a text evaluation that succeeded only a failed copy of the text
+  // (the Memory error) can stop the value's.
+  const value = result instanceof EvaluationError ? result : context.evaluate(text, true);
+  if (value instanceof EvaluationError) return { ok: false, value: NaN, text: value.text, error: value };
+  return { ok: true, value, text: result, error: null };
 }
 
 function manyOn(context, texts, mode, where) {

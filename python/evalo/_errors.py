@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import unicodedata
+from typing import Any
 
 OK = 0
 ERR_SYNTAX = 1
@@ -87,12 +88,13 @@ class EvaluationError(ValueError):
         caret = " " * _display_width(before) + "^" * max(_display_width(token), 1)
         return f"{head} at {self.offset}\n    {shown}\n    {caret}"
 
-    def __reduce__(self):
+    def __reduce__(self) -> tuple[Any, ...]:
         return (_rebuild, (self.code, self.expression, self.value, self.offset,
                            self.length, self.index))
 
 
-def _rebuild(code, expression, value, offset, length, index):
+def _rebuild(code: int, expression: str, value: float, offset: int | None, length: int,
+             index: int | None) -> EvaluationError:
     return EvaluationError(code, expression, value=value, offset=offset,
                            length=length, index=index)
 

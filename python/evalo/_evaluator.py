@@ -6,7 +6,7 @@ import ctypes
 import os
 import threading
 from array import array
-from typing import Iterable, Literal, Union
+from typing import Any, Callable, Iterable, Iterator, Literal, Union, cast
 
 from . import _library
 from ._errors import ERROR_NAMES, OK, EncodingError, EvaluationError
@@ -72,7 +72,7 @@ def _pack(texts: Iterable[str]) -> tuple[list[str], bytes]:
     return items, raw + b"\0"
 
 
-def _address(buffer: array | bytearray) -> int:
+def _address(buffer: array[Any] | bytearray) -> int:
     if isinstance(buffer, array):
         return buffer.buffer_info()[0]
     return ctypes.addressof((ctypes.c_char * len(buffer)).from_buffer(buffer))
@@ -178,21 +178,16 @@ class Evaluator:
             self._format = text
         return stored
 
-    def _use_format(self, text: str) -> None:
-        # Setting the same format again would cost a call per evaluation.
-        if text != self._format:
-            self.set_format(text)
-
     def evaluate(self, expression: str) -> float:
         """The value of the expression, rounded by a numeric format text.
         After an error: the value the evaluation reached; see error_code()."""
-        return self._call(expression, self._lib.evalo_evaluate)[0]
+        return cast(float, self._call(expression, self._lib.evalo_evaluate)[0])
 
     def evaluate_text(self, expression: str) -> str:
         """The result as text, or the error text ("Err.Syntax", ...)."""
         return _decode(self._call(expression, self._lib.evalo_evaluate_text)[0])
 
-    def _call(self, expression: str, function) -> tuple:
+    def _call(self, expression: str, function: Callable[..., Any]) -> tuple[Any, _Outcome]:
         """(result, outcome) of one evaluation by function, remembered as
         this thread's last."""
         raw = _encode(expression, "expression")
@@ -211,11 +206,20 @@ class Evaluator:
         return _Outcome(code, raw, self._lib.evalo_error_offset(ctx),
                         self._lib.evalo_error_length(ctx))
 
-    def _checked(self, expression: str, function):
-        result, outcome = self._call(expression, function)
-        if outcome.code != OK:
-            raise outcome.error(expression, result if isinstance(result, float) else 0.0)
-        return result
+    def _checked(self, expression: str, function: Callable[..., Any]) -> Any:
+        """The result of function on the expression, or its EvaluationError
+        raised. The thread's last error is left alone: this serves callers
+        that never ask for it, on the path where every call counts."""
+        raw = _encode(expression, "expression")
+        with self._lock:
+            ctx = self._ctx
+            if ctx is None:
+                raise ValueError("the evaluator is closed")
+            result = function(ctx, raw)
+            if self._lib.evalo_error(ctx) == OK:
+                return result
+            outcome = self._outcome(ctx, raw)
+        raise outcome.error(expression, result if isinstance(result, float) else 0.0)
 
     def _last_outcome(self) -> _Outcome:
         return getattr(self._last, "outcome", _SUCCESS)
@@ -242,7 +246,8 @@ class Evaluator:
         """The library's version text."""
         return _decode(self._lib.evalo_version())
 
-    def _failures(self, items: list[str], codes: array, values: list | None, function):
+    def _failures(self, items: list[str], codes: array[int], values: list[Any] | None,
+                  function: Callable[..., Any]) -> Iterator[tuple[int, EvaluationError]]:
         """(index, EvaluationError) of each failed item, in order. The batch
         reports codes only; each failure is evaluated once more, alone, by
         function, for the place of its error."""
@@ -283,7 +288,7 @@ class Evaluator:
             with self._lock:
                 self._lib.evalo_evaluate_many(self._context(), raw, len(raw), count,
                                               _address(values), _address(codes))
-        results: list = values.tolist()
+        results: list[Any] = values.tolist()
         if codes.count(OK) == count:
             return results
         if errors == "nan":
@@ -325,7 +330,7 @@ class Evaluator:
         # The texts lie back to back, each with its NUL, then zeros: any
         # results after the last non-empty one are empty texts.
         used = texts.rstrip(b"\0")
-        results: list = _decode(bytes(used)).split("\0") if used else []
+        results: list[Any] = _decode(bytes(used)).split("\0") if used else []
         results.extend([""] * (count - len(results)))
         if errors == "text" or codes.count(OK) == count:
             return results

@@ -13,13 +13,13 @@ _per_thread = threading.local()
 
 
 def _evaluator(format: str, lookalikes: bool) -> Evaluator:
-    evaluators = getattr(_per_thread, "evaluators", None)
-    if evaluators is None:
-        evaluators = _per_thread.evaluators = {}
-    evaluator = evaluators.get(lookalikes)
-    if evaluator is None:
-        evaluator = evaluators[lookalikes] = Evaluator(lookalikes=bool(lookalikes))
-    evaluator._use_format(format)
+    try:
+        evaluator: Evaluator = _per_thread.lenient if lookalikes else _per_thread.plain
+    except AttributeError:
+        evaluator = Evaluator(lookalikes=bool(lookalikes))
+        setattr(_per_thread, "lenient" if lookalikes else "plain", evaluator)
+    if format != evaluator._format:
+        evaluator.set_format(format)
     return evaluator
 
 
@@ -39,7 +39,8 @@ def evaluate(expression: str, format: str = "", *, lookalikes: bool = False) -> 
     36.0
     """
     evaluator = _evaluator(format, lookalikes)
-    return evaluator._checked(expression, evaluator._lib.evalo_evaluate)
+    value: float = evaluator._checked(expression, evaluator._lib.evalo_evaluate)
+    return value
 
 
 def evaluate_text(expression: str, format: str = "", *, lookalikes: bool = False) -> str:

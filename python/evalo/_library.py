@@ -44,16 +44,16 @@ _loaded: dict[str, ctypes.CDLL] = {}
 _loaded_lock = threading.Lock()
 
 
-def _candidates() -> list[str]:
-    """Where the library is looked for, in order: the path the environment
-    names (alone), the copy inside this package, the system's."""
+def default_path() -> str:
+    """The library to load: the path the environment names, else the copy
+    inside this package, else the system's."""
     named = os.environ.get(LIBRARY_VARIABLE)
     if named:
-        return [named]
+        return named
     bundled = Path(__file__).with_name(SONAME)
     if bundled.exists():
-        return [str(bundled)]
-    return [ctypes.util.find_library("evalo") or SONAME]
+        return str(bundled)
+    return ctypes.util.find_library("evalo") or SONAME
 
 
 def _bind(library: ctypes.CDLL, path: str) -> ctypes.CDLL:
@@ -77,8 +77,7 @@ def _bind(library: ctypes.CDLL, path: str) -> ctypes.CDLL:
 def load(path: str | os.PathLike[str] | None = None) -> ctypes.CDLL:
     """The library at path, or the default one; raises ImportError naming
     the file tried when it is missing or unusable."""
-    tried = [os.fspath(path)] if path is not None else _candidates()
-    name = tried[0]
+    name = os.fspath(path) if path is not None else default_path()
     with _loaded_lock:
         library = _loaded.get(name)
         if library is None:

@@ -36,7 +36,7 @@ env -u EVALO_LIBRARY -u PYTHONPATH -u LD_LIBRARY_PATH "$work/venv/bin/python" - 
 import sys, evalo, evalo._library
 venv = sys.argv[1]
 assert evalo.__file__.startswith(venv), evalo.__file__
-library = evalo._library._candidates()[0]
+library = evalo._library.default_path()
 assert library == evalo.__file__.replace("__init__.py", "libevalo.so.1"), library
 print("imported", evalo.__file__, "with", library)
 PY

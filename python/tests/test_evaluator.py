@@ -155,7 +155,7 @@ class SharingTest(unittest.TestCase):
 
 class LoadingTest(unittest.TestCase):
     def test_a_path_given_is_loaded(self):
-        with evalo.Evaluator(evalo._library._candidates()[0]) as calc:
+        with evalo.Evaluator(evalo._library.default_path()) as calc:
             self.assertEqual(calc.evaluate("2^10"), 1024.0)
 
     def test_missing_or_foreign_library_raises_import_error(self):

@@ -53,41 +53,36 @@ bool SameDouble(Extended a, Extended b) {
   return SameBits(a, b);
 }
 
-TEST(TrigTenDecimals, EnclosureHoldsTheExactValueAndIsNarrow) {
+TEST(TrigTenDecimals, EstimateIsWithinItsErrorBound) {
   Arguments arguments(21);
-  Exact x, exact, end, width;
+  Exact x, exact, error;
   for (int i = 0; i < 20000; ++i) {
     const Extended argument = arguments.Circular(i);
     for (const Function& f : kFunctions) {
-      const auto bounds = evaluator::CircularBounds(f.kind, argument);
-      // Only results below the normal range (sines and tangents of the
-      // tiniest arguments) are left without an enclosure.
-      const bool tiny = (argument.SignExponent() & 0x7FFF) < 64 &&
+      const auto estimate = evaluator::CircularEstimate(f.kind, argument);
+      // Only results far below the double range (sines and tangents of
+      // the tiniest arguments) are left without an estimate.
+      const bool tiny = (argument.SignExponent() & 0x7FFF) < 16383 - 900 &&
                         f.kind != CircularFunction::kCosine;
-      ASSERT_TRUE(bounds.has_value() || tiny) << Show(argument);
-      if (!bounds) continue;
+      ASSERT_TRUE(estimate.has_value() || tiny) << Show(argument);
+      if (!estimate) continue;
       oracle::ToMpfr(x.get(), argument);
       f.exact(exact.get(), x.get(), MPFR_RNDN);
-      oracle::ToMpfr(end.get(), bounds->low);
-      EXPECT_LE(mpfr_cmp(end.get(), exact.get()), 0) << Show(argument);
-      mpfr_sub(width.get(), exact.get(), end.get(), MPFR_RNDN);
-      oracle::ToMpfr(end.get(), bounds->high);
-      EXPECT_GE(mpfr_cmp(end.get(), exact.get()), 0) << Show(argument);
-      mpfr_sub(end.get(), end.get(), exact.get(), MPFR_RNDN);
-      mpfr_add(width.get(), width.get(), end.get(), MPFR_RNDN);
-      mpfr_div(width.get(), width.get(), exact.get(), MPFR_RNDN);
-      EXPECT_LT(std::fabs(mpfr_get_d(width.get(), MPFR_RNDN)), 0x1p-38)
+      mpfr_sub_d(error.get(), exact.get(), *estimate, MPFR_RNDN);
+      mpfr_div(error.get(), error.get(), exact.get(), MPFR_RNDN);
+      EXPECT_LE(std::fabs(mpfr_get_d(error.get(), MPFR_RNDN)),
+                evaluator::kCircularEstimateError)
           << Show(argument);
     }
   }
 }
 
 // The doubles nearest the arguments whose function value is a halfway
-// point, and their neighbours on both sides: the enclosure straddles the
-// halfway point, so the correctly rounded path must decide.
+// point, and their neighbours on both sides: the estimate cannot tell on
+// which side the value lies, so the correctly rounded path must decide.
 TEST(TrigTenDecimals, EqualsTheCorrectlyRoundedPathAtHalfwayPoints) {
   std::mt19937_64 random(5);
-  Exact halfway, angle, shifted, pi, value;
+  Exact halfway, angle, shifted, pi, distance;
   mpfr_const_pi(pi.get(), MPFR_RNDN);
   for (const Function& f : kFunctions) {
     int straddling = 0;
@@ -116,18 +111,18 @@ TEST(TrigTenDecimals, EqualsTheCorrectlyRoundedPathAtHalfwayPoints) {
         EXPECT_TRUE(SameDouble(fast, reference))
             << int(f.code) << "(" << argument << ") " << Show(fast) << " vs "
             << Show(reference);
-        const auto bounds = evaluator::CircularBounds(f.kind, Extended(argument));
-        oracle::ToMpfr(value.get(), bounds->low);
-        const bool lowBelow = mpfr_cmp(value.get(), halfway.get()) < 0;
-        oracle::ToMpfr(value.get(), bounds->high);
-        const bool highAbove = mpfr_cmp(value.get(), halfway.get()) > 0;
-        straddling += lowBelow && highAbove;
+        const auto estimate =
+            evaluator::CircularEstimate(f.kind, Extended(argument));
+        mpfr_sub_d(distance.get(), halfway.get(), *estimate, MPFR_RNDN);
+        mpfr_div(distance.get(), distance.get(), halfway.get(), MPFR_RNDN);
+        straddling += std::fabs(mpfr_get_d(distance.get(), MPFR_RNDN)) <=
+                      evaluator::kCircularEstimateError;
         ++compared;
       }
     }
     // Most arguments above fall to the correctly rounded path (not all:
-    // where the value is small the enclosure is narrower than a step
-    // between neighbouring doubles).
+    // where the value is small the estimate is closer than a step between
+    // neighbouring doubles).
     EXPECT_GT(straddling, compared / 2);
   }
 }
