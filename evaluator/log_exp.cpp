@@ -5,8 +5,8 @@
 // undecidable), then evaluates the result in 128-bit fixed point with a
 // proven error bound and rounds it if the whole error interval rounds to
 // one extended value. Otherwise it evaluates again at 512 bits. The bounds
-// come from the kernels (log_exp_core.h) plus what each primitive adds,
-// stated where it is added.
+// come from the kernels (log_exp_fast.h, log_exp_core.h) plus what each
+// primitive adds, stated where it is added.
 
 #include "evaluator/log_exp.h"
 
@@ -395,8 +395,9 @@ Approximation<N + 1> Exp2Of(bool negative, const wide::Unsigned<N + 1>& y,
 // The cases both exponentials share: the result, or nothing when x is
 // finite, in range and not tiny. 2^x and e^x overflow for x ≥ 2^15 and
 // 2^14 and fall below half the least subnormal for x ≤ −2^15 and −2^14.
-// For |x| < 2^-65 the result lies within x·ln 2 < 2^-65 … (e: < 2^-65) of
-// 1, closer than half a place on either side of 1.
+// For 0 < x < 2^-65, e^x − 1 and 2^x − 1 are below 2^-64, half a place
+// above 1; for −2^-65 < x < 0, 1 − e^x and 1 − 2^x are below |x| < 2^-65,
+// half a place below 1: both round to 1.
 std::optional<Bits> ExpSpecialCase(const Operand& x, Bits original,
                                        int overflowExponent) noexcept {
   switch (x.kind) {

@@ -1,14 +1,14 @@
 #pragma once
 
 // The fixed-point kernels of the logarithm and exponential primitives,
-// for any precision of N limbs: N = 2 is the fast evaluation, N = 8 the one
-// that decides what the fast one cannot. "Units" are 2^-64N.
+// for any precision of N limbs. The primitives use them at N = 8, for the
+// arguments the 128-bit kernels (log_exp_fast.h) leave undecided. "Units"
+// are 2^-64N.
 //
 // Both kernels reduce their argument with two table levels (6 bits each),
 // so that the remaining series converges by 12 bits a term.
 
 #include <cstddef>
-#include <optional>
 
 #include "evaluator/log_exp_tables.h"
 #include "evaluator/wide.h"
