@@ -59,10 +59,10 @@ struct Scan {
   TStack stack;
   ErrorState error;
   int bracketDepth = 0;
+  const char* refused = nullptr;  // the start of the token the full stack refused
 
-  Place PlaceOf(const char* start, const char* end) const noexcept {
-    return {static_cast<std::uint32_t>(start - text), static_cast<std::uint32_t>(end - text)};
-  }
+  std::uint32_t OffsetOf(const char* p) const noexcept { return static_cast<std::uint32_t>(p - text); }
+  Place PlaceOf(const char* start, const char* end) const noexcept { return {OffsetOf(start), OffsetOf(end)}; }
 };
 
 // <literal> = { digit | "." | "," }
@@ -80,17 +80,16 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
     }
   }
   const std::string_view literal(start, static_cast<std::size_t>(p - start));
-  const Place place = scan.PlaceOf(start, p);
   // Digits with at most one point always pass the plain-number test; only
   // commas need its rules. A literal holds no blank or sign.
   if (points > 1 || (commas && !IsNumberText(literal))) {
-    scan.error.Raise(kSyntax, place);
+    scan.error.Raise(kSyntax, scan.PlaceOf(start, p));
     return p;
   }
-  std::int32_t code = scan.error.code;
-  const double value = ConvertLiteral(literal, commas, code);
-  scan.error.Raise(code, place);  // a literal beyond the double range
-  scan.stack.Push(kNumberCode, value, place);
+  const std::int32_t before = scan.error.code;
+  const double value = ConvertLiteral(literal, commas, scan.error.code);
+  if (scan.error.code != before) scan.error.place = scan.PlaceOf(start, p);  // beyond the double range
+  scan.stack.Push(kNumberCode, value, scan.OffsetOf(start));
   Reduce(scan.stack, scan.error);
   return p;
 }
@@ -100,7 +99,6 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
   const char* start = p;
   while (ClassOf(*p) == ByteClass::kWord) ++p;
   const auto length = static_cast<std::size_t>(p - start);
-  const Place place = scan.PlaceOf(start, p);
   const Keyword* keyword = nullptr;
   if (length <= kLongestKeyword) {
     char upper[kLongestKeyword];
@@ -109,18 +107,19 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
     keyword = LookUpKeyword({upper, length});
   }
   if (keyword == nullptr) {
-    scan.error.Raise(kSyntax, place);
+    scan.error.Raise(kSyntax, scan.PlaceOf(start, p));
     return p;
   }
   // Keyword tokens wait for the next reduction.
-  scan.stack.Push(keyword->code, keyword->value, place);
-  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi, place);
+  scan.stack.Push(keyword->code, keyword->value, scan.OffsetOf(start));
+  // SINΠ and its kind: the function is the letters, π the last character.
+  if (keyword->thenPi) scan.stack.Push(kNumberCode, kPi, scan.OffsetOf(p - 2));
   return p;
 }
 
 const char* ScanOperator(Scan& scan, const char* p) noexcept {
   const OperatorInfo op = OperatorOf(*p);
-  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank, scan.PlaceOf(p, p + 1));
+  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank, scan.OffsetOf(p));
   scan.bracketDepth += op.depthChange;
   Reduce(scan.stack, scan.error);
   return p + 1;
@@ -144,6 +143,13 @@ Place InnermostOpenBracket(const Scan& scan, const char* end) noexcept {
   return scan.PlaceOf(end, end);  // not reached: the depth was positive
 }
 
+// The reducer's places run up to the next token; they end at the last
+// byte that is no blank.
+Place Trimmed(const char* text, Place place) noexcept {
+  while (place.end > place.start && text[place.end - 1] == ' ') --place.end;
+  return place;
+}
+
 }  // namespace
 
 Outcome EvaluateExpression(const char* text) noexcept {
@@ -164,20 +170,27 @@ Outcome EvaluateExpression(const char* text) noexcept {
       case ByteClass::kEnd: break;
     }
     // The first token refused is the one that found the stack full.
-    if (scan.stack.Status != 0) scan.error.Raise(kStack, scan.PlaceOf(start, p));
+    if (scan.stack.Status != 0) {
+      scan.error.Raise(kStack, scan.PlaceOf(start, p));
+      scan.refused = start;
+    }
   }
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
-  scan.stack.Push(kEndCode, rank::kEnd, scan.PlaceOf(p, p));
+  scan.stack.Push(kEndCode, rank::kEnd, scan.OffsetOf(p));
   const double value = Reduce(scan.stack, scan.error);
   if (scan.error.code == kNone) {
     if (scan.bracketDepth != 0)
       scan.error.Raise(kBracket, InnermostOpenBracket(scan, p));
-    else if (scan.stack.Count != 0)
-      scan.error.Raise(kSyntax, WaitingTokenPlace(scan.stack, 0, scan.PlaceOf(p, p)));
+    else if (scan.stack.Count != 0) {
+      // The stack holds what was scanned up to a refused token, if any.
+      const char* stackEnd = scan.refused ? scan.refused : p;
+      scan.error.Raise(kSyntax, WaitingTokenPlace(scan.stack, 0, scan.PlaceOf(stackEnd, stackEnd)));
+    }
   }
-  return {value, scan.error.code, scan.error.place};
+  if (scan.error.code == kNone) return {value, kNone, {}};
+  return {value, scan.error.code, Trimmed(text, scan.error.place)};
 }
 
 }  // namespace evaluator

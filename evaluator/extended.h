@@ -46,7 +46,7 @@ class Extended {
   static constexpr Extended FromBits(std::uint16_t signExponent,
                                      std::uint64_t significand) noexcept {
 #if defined(EVALO_EXTENDED_HARDWARE)
-    return Extended(BitCast<long double>(X87Image{significand, signExponent, {}}));
+    return Extended(std::bit_cast<long double>(X87Image{significand, signExponent, {}}));
 #else
     Extended e;
     e.significand_ = significand;
@@ -57,10 +57,10 @@ class Extended {
 
 #if defined(EVALO_EXTENDED_HARDWARE)
   constexpr std::uint16_t SignExponent() const noexcept {
-    return BitCast<X87Image>(value_).signExponent;
+    return std::bit_cast<X87Image>(value_).signExponent;
   }
   constexpr std::uint64_t Significand() const noexcept {
-    return BitCast<X87Image>(value_).significand;
+    return std::bit_cast<X87Image>(value_).significand;
   }
 
   // Rounded to nearest, ties to even, subnormals and overflow to infinity

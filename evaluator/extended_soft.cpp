@@ -15,6 +15,14 @@ constexpr std::uint16_t SignOf(bool negative) noexcept { return negative ? kSign
 constexpr bool IsNegative(Bits a) noexcept { return (a.signExponent & kSignBit) != 0; }
 constexpr bool IsZero(Bits a) noexcept { return (a.signExponent & kExponentMask) == 0 && a.significand == 0; }
 
+// Neither zero, subnormal, infinite nor NaN: the usual case, which needs
+// none of the special rules.
+constexpr bool BothNormal(Bits a, Bits b) noexcept {
+  const unsigned fieldA = a.signExponent & kExponentMask;
+  const unsigned fieldB = b.signExponent & kExponentMask;
+  return fieldA - 1 < kExponentMask - 1 && fieldB - 1 < kExponentMask - 1;
+}
+
 constexpr Bits Zero(bool negative) noexcept { return {0, SignOf(negative)}; }
 constexpr Bits Infinity(bool negative) noexcept { return {kIntegerBit, static_cast<std::uint16_t>(SignOf(negative) | kExponentMask)}; }
 constexpr Bits NaN() noexcept { return {kQuietNaNSignificand, kExponentMask}; }
@@ -115,14 +123,16 @@ std::uint64_t IntegerSquareRoot(UInt128 m) noexcept {
 }  // namespace
 
 Bits Add(Bits a, Bits b) noexcept {
-  if (IsNaN(a) || IsNaN(b)) return NaN();
-  if (IsInfinite(a) || IsInfinite(b)) {
-    if (IsInfinite(a) && IsInfinite(b) && IsNegative(a) != IsNegative(b)) return NaN();
-    return IsInfinite(a) ? a : b;
+  if (!BothNormal(a, b)) {
+    if (IsNaN(a) || IsNaN(b)) return NaN();
+    if (IsInfinite(a) || IsInfinite(b)) {
+      if (IsInfinite(a) && IsInfinite(b) && IsNegative(a) != IsNegative(b)) return NaN();
+      return IsInfinite(a) ? a : b;
+    }
+    if (IsZero(a) && IsZero(b)) return Zero(IsNegative(a) && IsNegative(b));
+    if (IsZero(a)) return b;
+    if (IsZero(b)) return a;
   }
-  if (IsZero(a) && IsZero(b)) return Zero(IsNegative(a) && IsNegative(b));
-  if (IsZero(a)) return b;
-  if (IsZero(b)) return a;
   Unpacked x = Unpack(a);
   Unpacked y = Unpack(b);
   if (MagnitudeBelow(x, y)) std::swap(x, y);
@@ -136,12 +146,14 @@ Bits Subtract(Bits a, Bits b) noexcept {
 
 Bits Multiply(Bits a, Bits b) noexcept {
   const bool negative = IsNegative(a) != IsNegative(b);
-  if (IsNaN(a) || IsNaN(b)) return NaN();
-  if (IsInfinite(a) || IsInfinite(b)) {
-    if (IsZero(a) || IsZero(b)) return NaN();
-    return Infinity(negative);
+  if (!BothNormal(a, b)) {
+    if (IsNaN(a) || IsNaN(b)) return NaN();
+    if (IsInfinite(a) || IsInfinite(b)) {
+      if (IsZero(a) || IsZero(b)) return NaN();
+      return Infinity(negative);
+    }
+    if (IsZero(a) || IsZero(b)) return Zero(negative);
   }
-  if (IsZero(a) || IsZero(b)) return Zero(negative);
   const Unpacked x = Unpack(a);
   const Unpacked y = Unpack(b);
   const UInt128 product = static_cast<UInt128>(x.significand) * y.significand;
@@ -151,11 +163,13 @@ Bits Multiply(Bits a, Bits b) noexcept {
 
 Bits Divide(Bits a, Bits b) noexcept {
   const bool negative = IsNegative(a) != IsNegative(b);
-  if (IsNaN(a) || IsNaN(b)) return NaN();
-  if (IsInfinite(a)) return IsInfinite(b) ? NaN() : Infinity(negative);
-  if (IsInfinite(b)) return Zero(negative);
-  if (IsZero(b)) return IsZero(a) ? NaN() : Infinity(negative);
-  if (IsZero(a)) return Zero(negative);
+  if (!BothNormal(a, b)) {
+    if (IsNaN(a) || IsNaN(b)) return NaN();
+    if (IsInfinite(a)) return IsInfinite(b) ? NaN() : Infinity(negative);
+    if (IsInfinite(b)) return Zero(negative);
+    if (IsZero(b)) return IsZero(a) ? NaN() : Infinity(negative);
+    if (IsZero(a)) return Zero(negative);
+  }
   const Unpacked x = Unpack(a);
   const Unpacked y = Unpack(b);
   // Scale the dividend so that the first quotient word lies in [2^63, 2^64).
@@ -202,10 +216,10 @@ double ToDouble(Bits a) noexcept {
   constexpr int kDoubleBias = 1023;
   constexpr std::uint64_t kInfinityBits = std::uint64_t{0x7FF} << 52;
   const int field = x.exponent + kDoubleBias;
-  if (field >= 0x7FF) return BitCast<double>(sign | kInfinityBits);
+  if (field >= 0x7FF) return std::bit_cast<double>(sign | kInfinityBits);
   // Keep 53 bits, or fewer for a double subnormal (whose unit is 2^-1074).
   const int dropped = 11 + (field <= 0 ? 1 - field : 0);
-  if (dropped > 64) return BitCast<double>(sign);  // below half the smallest subnormal
+  if (dropped > 64) return std::bit_cast<double>(sign);  // below half the smallest subnormal
   const UInt128 m = (static_cast<UInt128>(x.significand) << 64) >> dropped;
   auto kept = static_cast<std::uint64_t>(m >> 64);
   const auto rest = static_cast<std::uint64_t>(m);
@@ -215,8 +229,8 @@ double ToDouble(Bits a) noexcept {
   // into the smallest normal) moves the exponent on by itself.
   const std::uint64_t magnitude =
       field <= 0 ? kept : (static_cast<std::uint64_t>(field - 1) << 52) + kept;
-  if (magnitude >= kInfinityBits) return BitCast<double>(sign | kInfinityBits);
-  return BitCast<double>(sign | magnitude);
+  if (magnitude >= kInfinityBits) return std::bit_cast<double>(sign | kInfinityBits);
+  return std::bit_cast<double>(sign | magnitude);
 }
 
 }  // namespace evaluator::soft

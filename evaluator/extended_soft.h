@@ -3,16 +3,6 @@
 #include <bit>
 #include <cstdint>
 
-namespace evaluator {
-
-// std::bit_cast, which not every standard library we build with has yet.
-template <class To, class From>
-constexpr To BitCast(const From& from) noexcept {
-  return __builtin_bit_cast(To, from);
-}
-
-}  // namespace evaluator
-
 // The extended arithmetic in integers: the same results, bit for bit, as the
 // x87 unit with 64-bit precision control and round to nearest, on any
 // platform. Extended uses it wherever there is no x87; the tests compare it
@@ -49,7 +39,7 @@ constexpr Bits Abs(Bits a) noexcept { return {a.significand, static_cast<std::ui
 // Exact: a double's 53 bits fit the 64-bit significand and its subnormals
 // are normal numbers here.
 constexpr Bits FromDouble(double d) noexcept {
-  const std::uint64_t bits = BitCast<std::uint64_t>(d);
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(d);
   const auto sign = static_cast<std::uint16_t>((bits >> 48) & kSignBit);
   const int exponentField = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);

@@ -1,5 +1,6 @@
 #include "evaluator/functions.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -22,8 +23,8 @@ namespace {
 
 namespace k = constants;
 
-static_assert(BitCast<std::uint64_t>(kPi) == 0x400921FB54442D18u);
-static_assert(BitCast<std::uint64_t>(kExponentialBase) ==
+static_assert(std::bit_cast<std::uint64_t>(kPi) == 0x400921FB54442D18u);
+static_assert(std::bit_cast<std::uint64_t>(kExponentialBase) ==
               0x4005BF0A8B145774u);
 
 // √(1 − x·x), or NaN when that is negative (|x| above 1).

@@ -22,6 +22,7 @@
 namespace evaluator::log_exp {
 namespace {
 
+using wide::Bits;
 using wide::Limb;
 
 constexpr std::size_t kFastLimbs = 2;
@@ -34,8 +35,8 @@ using Limbs = std::integral_constant<std::size_t, N>;
 constexpr Limb kLog10Of2Significand = 0x9A209A84FBCFF799u;
 constexpr int kLog10Of2Exponent = -65;
 
-constexpr Extended kDefaultNaN = Extended::FromBits(0xFFFF, 0xC000000000000000u);
-constexpr Extended kOne = Extended::FromBits(0x3FFF, 0x8000000000000000u);
+constexpr Bits kDefaultNaN{0xFFFF, 0xC000000000000000u};
+constexpr Bits kOne{0x3FFF, 0x8000000000000000u};
 
 enum class Kind { kZero, kFinite, kInfinite, kNaN, kUnsupported };
 
@@ -47,10 +48,10 @@ struct Operand {
   int exponent;
 };
 
-Operand Decode(Extended x) noexcept {
-  const bool negative = (x.SignExponent() & wide::kExtendedSignBit) != 0;
-  const int field = x.SignExponent() & wide::kExtendedInfiniteField;
-  const Limb significand = x.Significand();
+Operand Decode(Bits x) noexcept {
+  const bool negative = (x.signExponent & wide::kExtendedSignBit) != 0;
+  const int field = x.signExponent & wide::kExtendedInfiniteField;
+  const Limb significand = x.significand;
   const bool integerBit = (significand >> 63) != 0;
   if (field == wide::kExtendedInfiniteField) {
     if (!integerBit) return {Kind::kUnsupported, negative, 0, 0};
@@ -69,10 +70,9 @@ Operand Decode(Extended x) noexcept {
 }
 
 // The operand's NaN, made quiet; an unsupported encoding is invalid.
-Extended PropagateNaN(const Operand& x, Extended original) noexcept {
+Bits PropagateNaN(const Operand& x, Bits original) noexcept {
   if (x.kind != Kind::kNaN) return kDefaultNaN;
-  return Extended::FromBits(original.SignExponent(),
-                            original.Significand() | 0xC000000000000000u);
+  return Bits(original.signExponent, original.significand | 0xC000000000000000u);
 }
 
 bool IsPowerOfTwo(const Operand& x) noexcept {
@@ -147,20 +147,20 @@ struct Approximation {
 };
 
 template <std::size_t M>
-std::optional<Extended> Round(const Approximation<M>& a) noexcept {
-  return wide::RoundWithin(a.negative, a.magnitude, a.exponent, a.errorUnits);
+std::optional<Bits> Round(const Approximation<M>& a) noexcept {
+  return wide::RoundWithinBits(a.negative, a.magnitude, a.exponent, a.errorUnits);
 }
 
 // Runs the fast evaluation, and the wide one where it cannot decide.
 template <class Evaluate>
-Extended Decide(Evaluate evaluate, Path path) noexcept {
+Bits Decide(Evaluate evaluate, Path path) noexcept {
   if (path == Path::kFastThenWide)
     if (auto result = Round(evaluate(Limbs<kFastLimbs>{}))) return *result;
   const auto wideApproximation = evaluate(Limbs<kWideLimbs>{});
   if (auto result = Round(wideApproximation)) return *result;
   // No argument is known to lie within 2^-440 of a rounding boundary; were
   // one to, the nearest to the approximation would be taken.
-  return wide::RoundExact(wideApproximation.negative,
+  return wide::RoundExactBits(wideApproximation.negative,
                           wideApproximation.magnitude,
                           wideApproximation.exponent);
 }
@@ -283,13 +283,13 @@ Approximation<N + 1> Log10ProductOf(const LogArgument<N>& x) noexcept {
 
 // The cases every logarithm of x shares: the result, or nothing when x is
 // positive and finite.
-std::optional<Extended> LogSpecialCase(const Operand& x, Extended original) noexcept {
+std::optional<Bits> LogSpecialCase(const Operand& x, Bits original) noexcept {
   switch (x.kind) {
     case Kind::kNaN:
     case Kind::kUnsupported:
       return PropagateNaN(x, original);
     case Kind::kZero:
-      return wide::SignedInfinity(true);  // the pole
+      return wide::InfinityBits(true);  // the pole
     case Kind::kInfinite:
       return x.negative ? kDefaultNaN : original;
     case Kind::kFinite:
@@ -300,33 +300,33 @@ std::optional<Extended> LogSpecialCase(const Operand& x, Extended original) noex
 }
 
 // log2 and LOG's product of 2^k are exact: k, and the constant times k.
-Extended ExactLog2(int k) noexcept {
+Bits ExactLog2(int k) noexcept {
   wide::Unsigned<1> magnitude{{static_cast<Limb>(std::abs(k))}};
-  return wide::RoundExact(k < 0, magnitude, 0);
+  return wide::RoundExactBits(k < 0, magnitude, 0);
 }
 
-Extended ExactLog10Product(int k) noexcept {
+Bits ExactLog10Product(int k) noexcept {
   wide::Unsigned<1> magnitude{{static_cast<Limb>(std::abs(k))}};
-  return wide::RoundExact(k < 0, wide::MultiplyByLimb(magnitude, kLog10Of2Significand),
+  return wide::RoundExactBits(k < 0, wide::MultiplyByLimb(magnitude, kLog10Of2Significand),
                           kLog10Of2Exponent);
 }
 
-Extended Log2Value(Extended original, Path path) noexcept {
+Bits Log2Value(Bits original, Path path) noexcept {
   const Operand x = Decode(original);
   if (auto special = LogSpecialCase(x, original)) return *special;
   if (IsPowerOfTwo(x)) return ExactLog2(x.exponent);
   return Decide([&](auto limbs) { return Log2Of(ArgumentOf<decltype(limbs)::value>(x)); }, path);
 }
 
-Extended NaturalLogValue(Extended original, Path path) noexcept {
+Bits NaturalLogValue(Bits original, Path path) noexcept {
   const Operand x = Decode(original);
   if (auto special = LogSpecialCase(x, original)) return *special;
-  if (IsPowerOfTwo(x) && x.exponent == 0) return wide::SignedZero(false);
+  if (IsPowerOfTwo(x) && x.exponent == 0) return wide::ZeroBits(false);
   return Decide([&](auto limbs) { return NaturalLogOf(ArgumentOf<decltype(limbs)::value>(x)); },
                 path);
 }
 
-Extended Log10ProductValue(Extended original, Path path) noexcept {
+Bits Log10ProductValue(Bits original, Path path) noexcept {
   const Operand x = Decode(original);
   if (auto special = LogSpecialCase(x, original)) return *special;
   if (IsPowerOfTwo(x)) return ExactLog10Product(x.exponent);
@@ -334,7 +334,7 @@ Extended Log10ProductValue(Extended original, Path path) noexcept {
                 path);
 }
 
-Extended LnOnePlusValue(Extended original, Path path) noexcept {
+Bits LnOnePlusValue(Bits original, Path path) noexcept {
   const Operand y = Decode(original);
   switch (y.kind) {
     case Kind::kNaN:
@@ -348,7 +348,7 @@ Extended LnOnePlusValue(Extended original, Path path) noexcept {
       break;
   }
   if (y.negative && y.exponent >= 0) {  // y ≤ −1
-    if (IsPowerOfTwo(y) && y.exponent == 0) return wide::SignedInfinity(true);
+    if (IsPowerOfTwo(y) && y.exponent == 0) return wide::InfinityBits(true);
     return kDefaultNaN;
   }
   // ln(1 + y) = y − y²/2 + …: for |y| < 2^-64, y²/2 is below a quarter of
@@ -397,7 +397,7 @@ Approximation<N + 1> Exp2Of(bool negative, const wide::Unsigned<N + 1>& y,
 // 2^14 and fall below half the least subnormal for x ≤ −2^15 and −2^14.
 // For |x| < 2^-65 the result lies within x·ln 2 < 2^-65 … (e: < 2^-65) of
 // 1, closer than half a place on either side of 1.
-std::optional<Extended> ExpSpecialCase(const Operand& x, Extended original,
+std::optional<Bits> ExpSpecialCase(const Operand& x, Bits original,
                                        int overflowExponent) noexcept {
   switch (x.kind) {
     case Kind::kNaN:
@@ -406,22 +406,22 @@ std::optional<Extended> ExpSpecialCase(const Operand& x, Extended original,
     case Kind::kZero:
       return kOne;
     case Kind::kInfinite:
-      return x.negative ? wide::SignedZero(false) : original;
+      return x.negative ? wide::ZeroBits(false) : original;
     case Kind::kFinite:
       break;
   }
   if (x.exponent >= overflowExponent)
-    return x.negative ? wide::SignedZero(false) : wide::SignedInfinity(false);
+    return x.negative ? wide::ZeroBits(false) : wide::InfinityBits(false);
   if (x.exponent < -65) return kOne;
   return std::nullopt;
 }
 
-Extended Exp2Value(Extended original, Path path) noexcept {
+Bits Exp2Value(Bits original, Path path) noexcept {
   const Operand x = Decode(original);
   if (auto special = ExpSpecialCase(x, original, 15)) return *special;
   if (IsInteger(x)) {  // 2^n exactly, |n| < 2^15
     const int n = static_cast<int>(x.significand >> (63 - x.exponent));
-    return wide::RoundExact(false, wide::Unsigned<1>{{1}}, x.negative ? -n : n);
+    return wide::RoundExactBits(false, wide::Unsigned<1>{{1}}, x.negative ? -n : n);
   }
   return Decide(
       [&](auto limbs) {
@@ -434,7 +434,7 @@ Extended Exp2Value(Extended original, Path path) noexcept {
 // e^x = 2^(x·log2 e) with x·log2 e = x + x·c, c = log2(e) − 1 truncated:
 // x is exact, c's truncation counts |x| < whole + 1 times and the product's
 // one more, so y is within whole + 2 units.
-Extended ExpValue(Extended original, Path path) noexcept {
+Bits ExpValue(Bits original, Path path) noexcept {
   const Operand x = Decode(original);
   if (auto special = ExpSpecialCase(x, original, 14)) return *special;
   return Decide(
@@ -452,41 +452,40 @@ Extended ExpValue(Extended original, Path path) noexcept {
 }  // namespace
 
 Extended Evaluate(Primitive primitive, Extended x, Path path) noexcept {
+  const Bits bits(x);
   switch (primitive) {
-    case Primitive::kLog2: return Log2Value(x, path);
-    case Primitive::kNaturalLog: return NaturalLogValue(x, path);
-    case Primitive::kLnOnePlus: return LnOnePlusValue(x, path);
-    case Primitive::kExp: return ExpValue(x, path);
-    case Primitive::kExp2: return Exp2Value(x, path);
-    case Primitive::kLog10Product: return Log10ProductValue(x, path);
+    case Primitive::kLog2: return Log2Value(bits, path).ToExtended();
+    case Primitive::kNaturalLog: return NaturalLogValue(bits, path).ToExtended();
+    case Primitive::kLnOnePlus: return LnOnePlusValue(bits, path).ToExtended();
+    case Primitive::kExp: return ExpValue(bits, path).ToExtended();
+    case Primitive::kExp2: return Exp2Value(bits, path).ToExtended();
+    case Primitive::kLog10Product: return Log10ProductValue(bits, path).ToExtended();
   }
-  return kDefaultNaN;
+  return kDefaultNaN.ToExtended();
 }
 
 }  // namespace evaluator::log_exp
 
 namespace evaluator {
 
-using log_exp::Path;
-using log_exp::Primitive;
-
+// Each takes the operand's fields once and makes one Extended of the result.
 Extended Log2(Extended x) noexcept {
-  return log_exp::Evaluate(Primitive::kLog2, x, Path::kFastThenWide);
+  return log_exp::Log2Value(wide::Bits(x), log_exp::Path::kFastThenWide).ToExtended();
 }
 Extended NaturalLog(Extended x) noexcept {
-  return log_exp::Evaluate(Primitive::kNaturalLog, x, Path::kFastThenWide);
+  return log_exp::NaturalLogValue(wide::Bits(x), log_exp::Path::kFastThenWide).ToExtended();
 }
 Extended LnOnePlus(Extended y) noexcept {
-  return log_exp::Evaluate(Primitive::kLnOnePlus, y, Path::kFastThenWide);
+  return log_exp::LnOnePlusValue(wide::Bits(y), log_exp::Path::kFastThenWide).ToExtended();
 }
 Extended Exp(Extended x) noexcept {
-  return log_exp::Evaluate(Primitive::kExp, x, Path::kFastThenWide);
+  return log_exp::ExpValue(wide::Bits(x), log_exp::Path::kFastThenWide).ToExtended();
 }
 Extended Exp2(Extended x) noexcept {
-  return log_exp::Evaluate(Primitive::kExp2, x, Path::kFastThenWide);
+  return log_exp::Exp2Value(wide::Bits(x), log_exp::Path::kFastThenWide).ToExtended();
 }
 Extended Log10Product(Extended x) noexcept {
-  return log_exp::Evaluate(Primitive::kLog10Product, x, Path::kFastThenWide);
+  return log_exp::Log10ProductValue(wide::Bits(x), log_exp::Path::kFastThenWide).ToExtended();
 }
 
 }  // namespace evaluator

@@ -190,8 +190,8 @@ class Utf8Reader {
 // text as moving the rest of the text left after every mapping, without the
 // quadratic cost.
 template <class Reader>
-void Rewrite(char* text, const Reader& reader) noexcept {
-  std::size_t read = 0;
+void Rewrite(char* text, std::size_t from, const Reader& reader) noexcept {
+  std::size_t read = from;
   // Most texts are plain ASCII: up to the first byte that needs work,
   // nothing moves and nothing is written.
   while (Reader::IsPlain(text[read])) ++read;
@@ -239,11 +239,11 @@ const ReplacementTable& ReplacementsFor(TextOptions options) noexcept {
 
 }  // namespace
 
-void Normalize(char* text, TextOptions options) noexcept {
+void NormalizeFrom(char* text, std::size_t from, TextOptions options) noexcept {
   if (options.utf8)
-    Rewrite(text, Utf8Reader(ReplacementsFor(options)));
+    Rewrite(text, from, Utf8Reader(ReplacementsFor(options)));
   else
-    Rewrite(text, CodePage932Reader(ReplacementsFor(options)));
+    Rewrite(text, from, CodePage932Reader(ReplacementsFor(options)));
 }
 
 ByteSpan CallerBytesOf(const char* callerText, Place place, TextOptions options) noexcept {

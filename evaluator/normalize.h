@@ -12,6 +12,9 @@ struct TextOptions {
   bool lookalikes = false;  // also map the marks that look like operators
 };
 
+// The rest of Normalize, from the first byte that is not printable ASCII.
+void NormalizeFrom(char* text, std::size_t from, TextOptions options) noexcept;
+
 // Maps full-width brackets, signs, digits and Latin letters to ASCII and
 // tab, carriage return and line feed to blanks, in place, in one pass; with
 // look-alikes also "×" to "*", "÷" to "/", the long-vowel mark and the
@@ -19,8 +22,13 @@ struct TextOptions {
 // the working text its code page 932 form would give, except that every
 // character whose form does not matter, and every invalid byte, becomes the
 // one byte 0xFF: a word byte that is part of no keyword. The text never
-// grows.
-void Normalize(char* text, TextOptions options) noexcept;
+// grows. Printable ASCII reads the same in both encodings and never
+// changes; most texts are nothing else and cost one look at each byte.
+inline void Normalize(char* text, TextOptions options) noexcept {
+  std::size_t i = 0;
+  while (static_cast<unsigned char>(text[i] - 0x20) < 0x60) ++i;
+  if (text[i] != '\0') NormalizeFrom(text, i, options);
+}
 
 // Code page 932 without look-alikes.
 inline void ToHalfWidth(char* text) noexcept { Normalize(text, {}); }

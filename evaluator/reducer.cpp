@@ -10,7 +10,6 @@ namespace {
 struct Entry {
   std::uint8_t code;
   double value;
-  Place place;
   bool IsNumber() const noexcept { return code == kNumberCode; }
   bool HasRank(double r) const noexcept { return !IsNumber() && value == r; }
 };
@@ -19,26 +18,38 @@ struct Entry {
 // or a bracketed group folded where it stands. Positions below base read as
 // an end token.
 Entry At(const TStack& stack, std::int32_t base, std::int32_t index) noexcept {
-  if (index < base) return {kEndCode, rank::kEnd, {}};
-  return {stack.Codes[index], stack.Values[index], stack.Places[index]};
+  if (index < base) return {kEndCode, rank::kEnd};
+  return {stack.Codes[index], stack.Values[index]};
 }
 
-void Store(TStack& stack, std::int32_t index, std::uint8_t code, double value, Place place) noexcept {
-  stack.Codes[index] = code;
+// Every fold leaves its result at the index of its leftmost entry, whose
+// start is the start of everything folded: only a number's code and value
+// change there.
+void StoreNumber(TStack& stack, std::int32_t index, double value) noexcept {
+  stack.Codes[index] = kNumberCode;
   stack.Values[index] = value;
-  stack.Places[index] = place;
 }
 
-void Store(TStack& stack, std::int32_t index, const Entry& e) noexcept {
-  Store(stack, index, e.code, e.value, e.place);
+// Moves T0 (read as top, at from) down to index to, its start with it.
+void MoveTop(TStack& stack, const Entry& top, std::int32_t from, std::int32_t to) noexcept {
+  stack.Codes[to] = top.code;
+  stack.Values[to] = top.value;
+  stack.Starts[to] = stack.Starts[from];
 }
 
-// ApplyOperation with the place of the operator or function: a fault is
+// The entry at index, up to where the entry above it starts (the driver
+// trims the blanks between).
+Place PlaceOf(const TStack& stack, std::int32_t index) noexcept {
+  return {stack.Starts[index], stack.Starts[index + 1]};
+}
+
+// ApplyOperation with the index of the operator or function: a fault is
 // reported there.
-double Apply(double left, std::uint8_t code, double right, Place where, ErrorState& error) noexcept {
-  std::int32_t raised = error.code;
-  const double result = ApplyOperation(left, code, right, raised);
-  error.Raise(raised, where);
+double Apply(double left, std::uint8_t code, double right, const TStack& stack, std::int32_t at,
+             ErrorState& error) noexcept {
+  const std::int32_t before = error.code;
+  const double result = ApplyOperation(left, code, right, error.code);
+  if (error.code != before) error.place = PlaceOf(stack, at);  // a new code, raised here
   return result;
 }
 
@@ -68,10 +79,9 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, ErrorState& error) noex
   std::int32_t open = top - 1;
   while (open >= base && !At(stack, base, open).HasRank(rank::kOpenBracket)) --open;
   if (open < base || !IsMatchingPair(stack.Codes[open], stack.Codes[top])) {
-    error.Raise(error_code::kBracket, stack.Places[top]);
+    error.Raise(error_code::kBracket, {stack.Starts[top], stack.Starts[top] + 1});
     return GroupOutcome::kFailed;
   }
-  const Place group = Spanning(stack.Places[open], stack.Places[top]);
   double value;
   if (top - open == 2 && stack.Codes[open + 1] == kNumberCode) {
     // One number alone, the usual case once inner groups have folded: the
@@ -79,16 +89,18 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, ErrorState& error) noex
     value = stack.Values[open + 1];
   } else {
     // A group never holds a bracket, so this recursion is one level deep.
-    Store(stack, top, kEndCode, rank::kEnd, stack.Places[top]);
+    stack.Codes[top] = kEndCode;
+    stack.Values[top] = rank::kEnd;
+    const std::uint32_t close = stack.Starts[top];
     value = ReduceFrom(stack, open + 1, error);
     // Only the finish rule empties the group. Anything left (an operator
     // without its operand, an empty group) is malformed, as the same tokens
     // are at top level; a code the group set already stays.
     if (stack.Count != open + 1 && error.code == error_code::kNone)
-      error.Raise(error_code::kSyntax, WaitingTokenPlace(stack, open + 1, group));
+      error.Raise(error_code::kSyntax, WaitingTokenPlace(stack, open + 1, {stack.Starts[open], close + 1}));
   }
-  stack.Count = open;
-  stack.Push(kNumberCode, value, group);
+  StoreNumber(stack, open, value);  // the open bracket's start is the group's
+  stack.Count = open + 1;
   return GroupOutcome::kFolded;
 }
 
@@ -125,20 +137,20 @@ double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept 
 
     const Entry t2 = At(stack, base, t - 2);
     if (t2.IsNumber()) {
-      error.Raise(error_code::kSyntax, t1.place);  // the second of two numbers
+      error.Raise(error_code::kSyntax, PlaceOf(stack, t - 1));  // the second of two numbers
       return 0;
     }
     if (IsFunctionLike(t2)) {
       if (t2.value == rank::kExponentMarker) {
         // 2E3 becomes 2 * 10^3 through the binary rule: ..., times, r, T0.
-        // The times keeps the marker's place: a fault in it is the E's.
-        const double power = Apply(10, '^', t1.value, t2.place, error);
-        Store(stack, t - 2, '*', rank::kMultiplicative, t2.place);
-        Store(stack, t - 1, kNumberCode, power, t1.place);
+        // The times stands where the marker stood: a fault in it is the E's.
+        const double power = Apply(10, '^', t1.value, stack, t - 2, error);
+        stack.Codes[t - 2] = '*';
+        stack.Values[t - 2] = rank::kMultiplicative;
+        StoreNumber(stack, t - 1, power);
       } else {
-        const double result = Apply(0, t2.code, t1.value, t2.place, error);
-        Store(stack, t - 2, kNumberCode, result, Spanning(t2.place, t1.place));
-        Store(stack, t - 1, t0);
+        StoreNumber(stack, t - 2, Apply(0, t2.code, t1.value, stack, t - 2, error));
+        MoveTop(stack, t0, t, t - 1);
         stack.Count = t;
       }
       continue;
@@ -148,15 +160,14 @@ double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept 
       // The operator below waits while a stronger one stands on top; T0's
       // value is compared whatever T0 is (an end token's 0 folds all).
       if (!(t2.value >= t0.value)) return 0;
-      const double result = Apply(t3.value, t2.code, t1.value, t2.place, error);
-      Store(stack, t - 3, kNumberCode, result, Spanning(t3.place, t1.place));
-      Store(stack, t - 2, t0);
+      StoreNumber(stack, t - 3, Apply(t3.value, t2.code, t1.value, stack, t - 2, error));
+      MoveTop(stack, t0, t, t - 2);
       stack.Count = t - 1;
       continue;
     }
     if (t2.code == '+' || t2.code == '-') {
-      Store(stack, t - 2, kNumberCode, t2.code == '-' ? -t1.value : t1.value, Spanning(t2.place, t1.place));
-      Store(stack, t - 1, t0);
+      StoreNumber(stack, t - 2, t2.code == '-' ? -t1.value : t1.value);
+      MoveTop(stack, t0, t, t - 1);
       stack.Count = t;
       continue;
     }
@@ -170,8 +181,10 @@ double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept 
 double ReduceByRules(TStack& stack, ErrorState& error) noexcept { return ReduceFrom(stack, 0, error); }
 
 Place WaitingTokenPlace(const TStack& stack, std::int32_t base, Place fallback) noexcept {
-  for (std::int32_t i = stack.Count - 1; i >= base; --i)
-    if (stack.Codes[i] != kNumberCode && stack.Codes[i] != kEndCode) return stack.Places[i];
+  for (std::int32_t i = stack.Count - 1; i >= base; --i) {
+    if (stack.Codes[i] == kNumberCode || stack.Codes[i] == kEndCode) continue;
+    return {stack.Starts[i], i + 1 < stack.Count ? stack.Starts[i + 1] : fallback.end};
+  }
   return fallback;
 }
 

@@ -26,6 +26,7 @@ inline bool NothingToFold(const TStack& stack) noexcept {
 // Folds the top of the stack for as long as a rule applies. Returns the
 // value of the expression when the stack folds to one number and the end
 // token, else 0. May raise Syntax, Bracket or Math, never clears a code.
+// A place it records may end with the blanks before the next token.
 inline double Reduce(TStack& stack, ErrorState& error) noexcept {
   return NothingToFold(stack) ? 0 : ReduceByRules(stack, error);
 }
@@ -33,6 +34,8 @@ inline double Reduce(TStack& stack, ErrorState& error) noexcept {
 // The place of the topmost operator, sign or function still waiting among
 // the entries from base up (the end token aside), or fallback when there is
 // none. This is where an expression or a group that does not fold is wrong.
+// The place runs up to where the entry above starts, or to fallback.end for
+// the top entry.
 Place WaitingTokenPlace(const TStack& stack, std::int32_t base, Place fallback) noexcept;
 
 }  // namespace evaluator

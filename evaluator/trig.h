@@ -12,7 +12,7 @@ enum class CircularFunction { kSine, kCosine, kTangent };
 // evaluation: for callers whose later rounding only needs to know f(x) that
 // well. Nothing for zero, NaN, infinities, |x| ≥ 2^63, and results far
 // outside the double range.
-inline constexpr double kCircularEstimateError = 0x1p-40;
+inline constexpr double kCircularEstimateError = 0x1p-43;
 std::optional<double> CircularEstimate(CircularFunction f, Extended x) noexcept;
 
 }  // namespace evaluator

@@ -11,8 +11,9 @@ namespace evaluator::trig {
 
 // Words of 2/π below the binary point. A result of N words needs N + 3 of
 // them: below 2^63 the fraction of x·2/π never has more than 69 leading
-// zeros (the closest case is x = 18102975828909478217·2^-15), the product's
-// lowest word is inexact, and a few guard bits remain.
+// zeros (the closest case is x = 18102975828909478217·2^-15, found by
+// trig_close_cases.py), the product's lowest word is inexact, and a few
+// guard bits remain.
 inline constexpr int kReductionWords = 11;
 extern const std::uint64_t kTwoOverPi[kReductionWords];
 

@@ -41,17 +41,17 @@ Extended CorrectlyRounded(CircularFunction f, Extended x) noexcept {
 // |η| ≤ 2^-52 (two roundings to double, two to extended), and the
 // rounding of s ± 0.5 moves it by under (|s| + 1)·2^-53; the estimate's
 // w = |v|·10^10 differs from |X| by under |X|·(kCircularEstimateError +
-// 2^-52). So when w lies farther than (w + 1)·2^-39 from every half-integer,
+// 2^-52). So when w lies farther than (w + 1)·2^-42 from every half-integer,
 // every candidate rounds to w's nearest whole number; the sign (also of a
 // zero) is v's, since the error is far below 1.
 std::optional<double> StepsFromEstimate(double v) noexcept {
-  static_assert(kCircularEstimateError <= 0x1p-40);
+  static_assert(kCircularEstimateError <= 0x1p-43);
   const double w = (v < 0 ? -v : v) * 1e10;
   if (!(w < 0x1p51)) return std::nullopt;
   const double whole = static_cast<double>(static_cast<std::int64_t>(w));
   const double fraction = w - whole;  // exact below 2^52
   const double distance = fraction > 0.5 ? fraction - 0.5 : 0.5 - fraction;
-  if (distance <= (w + 1) * 0x1p-39) return std::nullopt;
+  if (distance <= (w + 1) * 0x1p-42) return std::nullopt;
   const double steps = fraction > 0.5 ? whole + 1 : whole;
   return v < 0 ? -steps : steps;
 }

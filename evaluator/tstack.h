@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
-#include "evaluator/outcome.h"
-
 namespace evaluator {
 
-// A bounded stack of tokens in parallel arrays: code, value and the token's
-// place in the working text. Entry 0 is the bottom. The arrays are members,
-// so a stack costs no allocation; their contents beyond Count are never read.
+// A bounded stack of tokens in parallel arrays: code, value and where the
+// token starts in the working text (a folded number starts where the first
+// token folded into it starts). Entry 0 is the bottom. The arrays are
+// members, so a stack costs no allocation; their contents beyond Count are
+// never read.
 class TStack {
  public:
   static constexpr std::int32_t Capacity = 256;
@@ -19,23 +19,23 @@ class TStack {
   std::int32_t Status = 0;
   std::uint8_t Codes[Capacity];
   double Values[Capacity];
-  Place Places[Capacity];
+  std::uint32_t Starts[Capacity];
 
   TStack() noexcept {}
   TStack(const TStack&) = delete;
   TStack& operator=(const TStack&) = delete;
 
   // A negative position means on top. Returns the new count.
-  std::int32_t Insert(std::int32_t position, std::uint8_t code, double value, Place place = {}) noexcept;
+  std::int32_t Insert(std::int32_t position, std::uint8_t code, double value, std::uint32_t start = 0) noexcept;
   // Insert on top, the scanner's only kind of insertion.
-  std::int32_t Push(std::uint8_t code, double value, Place place) noexcept {
+  std::int32_t Push(std::uint8_t code, double value, std::uint32_t start) noexcept {
     if (Count >= Capacity) {
       Status = 1;  // refused: the driver reports the Stack error
       return Count;
     }
     Codes[Count] = code;
     Values[Count] = value;
-    Places[Count] = place;
+    Starts[Count] = start;
     return ++Count;
   }
   // A negative position, or one not below Count, means the top.

@@ -1,6 +1,7 @@
 #include "evaluator/utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 namespace evaluator {
@@ -76,6 +77,19 @@ constexpr Form kCodePage932Forms[] = {
 static_assert(std::size(kCodePage932Forms) == 325);
 static_assert(std::ranges::is_sorted(kCodePage932Forms, std::less<>{}, &Form::codePoint));
 
+// The full-width forms of ASCII, U+FF01..U+FF5E, are most of what
+// full-width input holds: their rows of the table, indexed directly.
+constexpr char32_t kFirstFullWidth = 0xFF01;
+constexpr char32_t kLastFullWidth = 0xFF5E;
+
+constexpr auto kFullWidthForms = [] {
+  std::array<std::uint16_t, kLastFullWidth - kFirstFullWidth + 1> forms{};
+  for (const Form& f : kCodePage932Forms)
+    if (f.codePoint >= kFirstFullWidth && f.codePoint <= kLastFullWidth) forms[f.codePoint - kFirstFullWidth] = f.codePage932;
+  return forms;
+}();
+static_assert(kFullWidthForms['1' - 0x21] == 0x8250 && kFullWidthForms['z' - 0x21] == 0x829A);
+
 }  // namespace
 
 Utf8Character DecodeUtf8(const char* p) noexcept {
@@ -113,6 +127,7 @@ Utf8Character DecodeUtf8(const char* p) noexcept {
 }
 
 std::uint16_t CodePage932FormOf(char32_t codePoint) noexcept {
+  if (codePoint >= kFirstFullWidth && codePoint <= kLastFullWidth) return kFullWidthForms[codePoint - kFirstFullWidth];
   const auto found = std::ranges::lower_bound(kCodePage932Forms, codePoint, std::less<>{},
                                               [](const Form& f) { return char32_t{f.codePoint}; });
   return found != std::end(kCodePage932Forms) && found->codePoint == codePoint ? found->codePage932 : 0;

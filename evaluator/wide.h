@@ -229,26 +229,43 @@ inline constexpr int kExtendedLowestBitWeight = 1 - kExtendedBias - 63;  // 2^-1
 inline constexpr std::uint16_t kExtendedInfiniteField = 0x7FFF;
 inline constexpr std::uint16_t kExtendedSignBit = 0x8000;
 
-constexpr Extended SignedInfinity(bool negative) noexcept {
-  return Extended::FromBits(
+// An extended value as its two fields. The rounding works on these: where
+// Extended is the hardware type, each copy of one would pass through it.
+struct Bits {
+  std::uint16_t signExponent = 0;
+  std::uint64_t significand = 0;
+
+  constexpr Bits() noexcept = default;
+  constexpr Bits(std::uint16_t se, std::uint64_t sig) noexcept
+      : signExponent(se), significand(sig) {}
+  explicit constexpr Bits(Extended x) noexcept
+      : signExponent(x.SignExponent()), significand(x.Significand()) {}
+  constexpr Extended ToExtended() const noexcept {
+    return Extended::FromBits(signExponent, significand);
+  }
+  friend constexpr bool operator==(const Bits&, const Bits&) = default;
+};
+
+constexpr Bits InfinityBits(bool negative) noexcept {
+  return Bits(
       static_cast<std::uint16_t>(kExtendedInfiniteField |
                                  (negative ? kExtendedSignBit : 0)),
       Limb{1} << 63);
 }
 
-constexpr Extended SignedZero(bool negative) noexcept {
-  return Extended::FromBits(negative ? kExtendedSignBit : 0, 0);
+constexpr Bits ZeroBits(bool negative) noexcept {
+  return Bits(negative ? kExtendedSignBit : 0, 0);
 }
 
 // The extended value nearest (ties to even) to ±magnitude·2^exponent, with
 // gradual underflow and overflow to infinity. Exact: no error bound.
 template <std::size_t N>
-constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
+constexpr Bits RoundExactBits(bool negative, const Unsigned<N>& magnitude,
                               int exponent) noexcept {
   int top = HighestBit(magnitude);
-  if (top < 0) return SignedZero(negative);
+  if (top < 0) return ZeroBits(negative);
   int valueExponent = top + exponent;  // value in [2^v, 2^(v+1))
-  if (valueExponent > kExtendedBias) return SignedInfinity(negative);
+  if (valueExponent > kExtendedBias) return InfinityBits(negative);
   int lowestBitWeight = valueExponent - 63;
   if (lowestBitWeight < kExtendedLowestBitWeight)
     lowestBitWeight = kExtendedLowestBitWeight;
@@ -261,7 +278,7 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
   } else {
     if (shift > top + 1) {
       // Below half the smallest subnormal: rounds to zero.
-      return SignedZero(negative);
+      return ZeroBits(negative);
     }
     significand = ShiftRight(magnitude, shift).limbs[0];
     bool half = BitAt(magnitude, shift - 1);
@@ -274,13 +291,13 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
       }
     }
   }
-  if (significand == 0) return SignedZero(negative);
+  if (significand == 0) return ZeroBits(negative);
   std::uint16_t sign = negative ? kExtendedSignBit : 0;
   if ((significand >> 63) == 0)  // subnormal
-    return Extended::FromBits(sign, significand);
+    return Bits(sign, significand);
   int field = lowestBitWeight + 63 + kExtendedBias;
-  if (field >= kExtendedInfiniteField) return SignedInfinity(negative);
-  return Extended::FromBits(static_cast<std::uint16_t>(sign | field),
+  if (field >= kExtendedInfiniteField) return InfinityBits(negative);
+  return Bits(static_cast<std::uint16_t>(sign | field),
                             significand);
 }
 
@@ -290,7 +307,7 @@ constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
 // crossing into the finer spacing below a power of two cannot reach a
 // halfway point either). Nothing when the case is not this one.
 template <std::size_t N>
-constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
+constexpr std::optional<std::optional<Bits>> RoundWithinQuickly(
     bool negative, const Unsigned<N>& magnitude, int exponent,
     Limb errorUnits) noexcept {
   if constexpr (N < 2) {
@@ -325,20 +342,20 @@ constexpr std::optional<std::optional<Extended>> RoundWithinQuickly(
     if (valueExponent < 1 - kExtendedBias || valueExponent > kExtendedBias)
       return std::nullopt;
     if (rest >= kHalf - error && rest <= kHalf + error)
-      return std::optional<Extended>{};  // the interval holds the halfway point
+      return std::optional<Bits>{};  // the interval holds the halfway point
     int field = valueExponent + kExtendedBias;
     if (rest > kHalf && ++significand == 0) {
       significand = Limb{1} << 63;
-      if (++field >= kExtendedInfiniteField) return SignedInfinity(negative);
+      if (++field >= kExtendedInfiniteField) return InfinityBits(negative);
     }
     const std::uint16_t sign = negative ? kExtendedSignBit : 0;
-    return Extended::FromBits(static_cast<std::uint16_t>(sign | field), significand);
+    return Bits(static_cast<std::uint16_t>(sign | field), significand);
   }
 }
 
 // RoundWithin for any case: both ends of the interval rounded.
 template <std::size_t N>
-constexpr std::optional<Extended> RoundBothEnds(bool negative,
+constexpr std::optional<Bits> RoundBothEnds(bool negative,
                                                 const Unsigned<N>& magnitude,
                                                 int exponent,
                                                 Limb errorUnits) noexcept {
@@ -349,11 +366,9 @@ constexpr std::optional<Extended> RoundBothEnds(bool negative,
     return std::nullopt;  // the sign or zero itself is undecided
   Unsigned<N> high = magnitude;
   if (AddSmall(high, errorUnits) != 0) return std::nullopt;
-  Extended a = RoundExact(negative, low, exponent);
-  Extended b = RoundExact(negative, high, exponent);
-  if (a.SignExponent() != b.SignExponent() ||
-      a.Significand() != b.Significand())
-    return std::nullopt;
+  Bits a = RoundExactBits(negative, low, exponent);
+  Bits b = RoundExactBits(negative, high, exponent);
+  if (!(a == b)) return std::nullopt;
   return a;
 }
 
@@ -364,14 +379,37 @@ constexpr std::optional<Extended> RoundBothEnds(bool negative,
 // evaluation must decide. Both ends rounding alike suffices, since rounding
 // is monotonic. The top limb must leave room for the carry of the upper end.
 template <std::size_t N>
-constexpr std::optional<Extended> RoundWithin(bool negative,
+constexpr std::optional<Bits> RoundWithinBits(bool negative,
                                               const Unsigned<N>& magnitude,
                                               int exponent,
                                               Limb errorUnits) noexcept {
-  if (errorUnits == 0) return RoundExact(negative, magnitude, exponent);
+  if (errorUnits == 0) return RoundExactBits(negative, magnitude, exponent);
   if (auto quick = RoundWithinQuickly(negative, magnitude, exponent, errorUnits))
     return *quick;
   return RoundBothEnds(negative, magnitude, exponent, errorUnits);
+}
+
+// The same as Extended values.
+constexpr Extended SignedInfinity(bool negative) noexcept {
+  return InfinityBits(negative).ToExtended();
+}
+
+constexpr Extended SignedZero(bool negative) noexcept {
+  return ZeroBits(negative).ToExtended();
+}
+
+template <std::size_t N>
+constexpr Extended RoundExact(bool negative, const Unsigned<N>& magnitude,
+                              int exponent) noexcept {
+  return RoundExactBits(negative, magnitude, exponent).ToExtended();
+}
+
+template <std::size_t N>
+constexpr std::optional<Extended> RoundWithin(bool negative, const Unsigned<N>& magnitude,
+                                              int exponent, Limb errorUnits) noexcept {
+  if (auto bits = RoundWithinBits(negative, magnitude, exponent, errorUnits))
+    return bits->ToExtended();
+  return std::nullopt;
 }
 
 }  // namespace evaluator::wide

@@ -5,7 +5,9 @@
 //
 //   byte 0   bits 0-2: the format text (below); bit 3: look-alikes on
 //   bytes 1..  the text (up to its first NUL): taken as UTF-8 when it is
-//            valid and converts, else as code page 932 converted to UTF-8
+//            valid and converts, else as code page 932 converted to UTF-8.
+//            The raw bytes also go to a UTF-8 context as they are, valid or
+//            not, for the checks that hold for any text.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned lookalikes = (data[0] & 0x08) != 0 ? EVALO_LOOKALIKES : 0u;
   std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
   input = input.c_str();  // up to its first NUL, as the library reads it
+
+  if (evalo_context* raw = evalo_create_with(EVALO_UTF8 | lookalikes)) {
+    evalo_set_format(raw, formatText);
+    EvaluateIn(raw, input, formatText);
+    evalo_destroy(raw);
+  }
 
   std::string utf8 = input;
   std::optional<std::string> narrow = fuzz::ToCodePage932(input);

@@ -30,11 +30,13 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
   return {(options & option::kUtf8) != 0, (options & option::kLookalikes) != 0};
 }
 
-// Records the outcome's code, its text and its place in the caller's text.
-void SettleError(CallState& state, const char* expression, const evaluator::Outcome& outcome) noexcept {
+// Records a failed evaluation: its code, its text and its place in the
+// caller's text. Out of the way of successes, which need none of it.
+[[gnu::cold, gnu::noinline]] void RecordError(CallState& state, const char* expression,
+                                             const evaluator::Outcome& outcome) noexcept {
   state.ErrorCode = outcome.code;
   SetErrorText(state);
-  if (outcome.code == error_code::kNone || outcome.code == error_code::kMemory) {
+  if (outcome.code == error_code::kMemory || !state.ReportsErrorPlace) {
     ClearErrorPlace(state);
     return;
   }
@@ -43,12 +45,22 @@ void SettleError(CallState& state, const char* expression, const evaluator::Outc
   state.ErrorLength = static_cast<long>(span.length);
 }
 
+void Settle(CallState& state, const char* expression, const evaluator::Outcome& outcome) noexcept {
+  if (outcome.code != error_code::kNone) {
+    RecordError(state, expression, outcome);
+    return;
+  }
+  state.ErrorCode = error_code::kNone;
+  state.OutputText[0] = '\0';  // the error text of success
+  ClearErrorPlace(state);
+}
+
 // The caller's text is never written: this works on the working copy.
 double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, bool numericFormat) noexcept {
   evaluator::Normalize(text, TextOptionsOf(state.Options));
   if (char* equals = std::strchr(text, '=')) *equals = '\0';
   const evaluator::Outcome outcome = evaluator::EvaluateExpression(text);
-  SettleError(state, expression, outcome);
+  Settle(state, expression, outcome);
   double value = outcome.value;
   if (state.ErrorCode == error_code::kNone && numericFormat)
     value = presentation::RoundByFormat(state.FormatText, value);
@@ -67,7 +79,7 @@ double Evaluate(CallState& state, const char* expression, bool numericFormat) no
   TAstring copy;
   copy.Assign(expression);
   if (copy.Failed()) {
-    SettleError(state, expression, {0, error_code::kMemory, {}});
+    RecordError(state, expression, {0, error_code::kMemory, {}});
     return 0;
   }
   return EvaluateWorkingCopy(state, expression, copy.Text(), numericFormat);

@@ -29,7 +29,9 @@ struct CallState {
   char FormatText[kFormatTextLength + 1] = {};
   unsigned Options = 0;
   // The last error's token in the caller's text, in bytes; -1 and 0 when
-  // the last evaluation succeeded or its error has no place.
+  // the last evaluation succeeded or its error has no place. Only contexts
+  // report it: the process-wide state skips the work.
+  bool ReportsErrorPlace = false;
   long ErrorOffset = -1;
   long ErrorLength = 0;
 };

@@ -46,7 +46,10 @@ static_assert(EVALO_UTF8 == interface::option::kUtf8 && EVALO_LOOKALIKES == inte
 EVALO_EXPORT evalo_context* evalo_create_with(unsigned options) {
   if ((options & ~interface::option::kAll) != 0) return nullptr;  // an option this library does not know
   evalo_context* ctx = new (std::nothrow) evalo_context{};
-  if (ctx != nullptr) ctx->state.Options = options;
+  if (ctx != nullptr) {
+    ctx->state.Options = options;
+    ctx->state.ReportsErrorPlace = true;
+  }
   return ctx;
 }
 

@@ -187,12 +187,12 @@ class ExtendedToDouble : public ::testing::TestWithParam<ToDoubleCase> {};
 
 TEST_P(ExtendedToDouble, RoundsOnce) {
   const ToDoubleCase& c = GetParam();
-  EXPECT_EQ(BitCast<std::uint64_t>(static_cast<double>(ToExtended(c.value))),
-            BitCast<std::uint64_t>(c.expected));
-  EXPECT_EQ(BitCast<std::uint64_t>(soft::ToDouble(c.value)), BitCast<std::uint64_t>(c.expected));
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(static_cast<double>(ToExtended(c.value))),
+            std::bit_cast<std::uint64_t>(c.expected));
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(soft::ToDouble(c.value)), std::bit_cast<std::uint64_t>(c.expected));
   // Round trip: every double is an extended value.
-  EXPECT_EQ(BitCast<std::uint64_t>(static_cast<double>(Extended(c.expected))),
-            BitCast<std::uint64_t>(c.expected));
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(static_cast<double>(Extended(c.expected))),
+            std::bit_cast<std::uint64_t>(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ExtendedToDouble, ::testing::ValuesIn(kToDoubleCases),
@@ -300,7 +300,7 @@ class OperandSource {
       case 2: return Canonical(0x7FFE - static_cast<int>(Draw(80)), engine_());     // huge end
       case 3: return Canonical(0x3FFF - 80 + static_cast<int>(Draw(160)), Short());  // everyday
       case 4: return Special();
-      case 5: return soft::FromDouble(BitCast<double>(engine_()));
+      case 5: return soft::FromDouble(std::bit_cast<double>(engine_()));
       default: return Canonical(0x3FFF - 200 + static_cast<int>(Draw(400)), engine_());
     }
   }
@@ -435,10 +435,10 @@ TEST(PortableAgainstX87, ConversionsToAndFromDoubleAgree) {
     const double got = soft::ToDouble(a);
     const double want = X87ToDouble(LongDoubleOf(a));
     const bool same = (got != got && want != want) ||
-                      BitCast<std::uint64_t>(got) == BitCast<std::uint64_t>(want);
+                      std::bit_cast<std::uint64_t>(got) == std::bit_cast<std::uint64_t>(want);
     if (!same && ++differences <= 5) ADD_FAILURE() << "to double " << Show(a) << ": got " << got << ", want " << want;
 
-    const double d = BitCast<double>(source.Any().significand);
+    const double d = std::bit_cast<double>(source.Any().significand);
     if (!SameValue(soft::FromDouble(d), BitsOf(X87FromDouble(d))) && ++differences <= 5)
       ADD_FAILURE() << "from double " << d;
   }

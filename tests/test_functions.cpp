@@ -117,8 +117,9 @@ constexpr ValueCase kValueCases[] = {
     {"Log1000", fc::kLog10, 1000, 3.0},
     {"Log0_001", fc::kLog10, 0.001, -3.0},
     {"Log10", fc::kLog10, 10, 1.0},
-    // log10(2) in extended times the exact log2(x), rounded once; a log2
-    // that is off in its last bit (as the C library's was) gives ...941.
+    // log10(2) in extended times the exact log2(x), rounded once, lands
+    // exactly halfway between two doubles and goes to the even one; rounding
+    // log2(x) to extended first (two roundings) gives ...941.
     {"Log5421", fc::kLog10, 5421, 3.7340794072805945},
     {"DegreePi", fc::kDegree, kPi, 180.0},
     {"Degree1", fc::kDegree, 1, 57.29577951308232},

@@ -3,10 +3,12 @@
 // EVALO_NATIVE_BENCH names the built bench/evalo_bench) the native library.
 // Every call parses its text: no evaluator is handed a compiled expression.
 //   node bench/bench.mjs [--json file]
+// Times are CPU time of the measuring process (on a shared machine the wall
+// clock counts other programs' turns too), as in Google Benchmark's CPU column.
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { create, all } from 'mathjs';
 import exprEval from 'expr-eval';
 import * as evalo from '../src/node.js';
@@ -35,9 +37,7 @@ const evaluators = {
   'expr-eval': (text) => exprParser.evaluate(text),
 };
 
-// CPU time of this process, in ns: on a shared machine the wall clock
-// counts other programs' turns too. Google Benchmark's "CPU" column is the
-// same measure for the native side.
+// CPU time of this process, in ns.
 function cpuNow() {
   const { user, system } = process.cpuUsage();
   return (user + system) * 1000;
@@ -64,39 +64,46 @@ function time(fn, text) {
   return runs.sort((a, b) => a - b)[2];
 }
 
-function nativeTimes() {
-  const program = process.env.EVALO_NATIVE_BENCH;
-  if (!program) return {};
-  const filter = `^evalo/(${workloads.map((w) => w.name).join('|')})$`;
+// The native library's CPU time for one workload, from bench/evalo_bench.
+function nativeTime(program, workload) {
   const out = join(mkdtempSync(join(tmpdir(), 'evalo-bench-')), 'native.json');
-  const run = spawnSync(program, [`--benchmark_filter=${filter}`, '--benchmark_repetitions=5',
+  const run = spawnSync(program, [`--benchmark_filter=^evalo/${workload}$`, '--benchmark_repetitions=5',
     '--benchmark_report_aggregates_only=true', `--benchmark_out=${out}`, '--benchmark_out_format=json'],
   { encoding: 'utf8', maxBuffer: 1 << 26 });
   if (run.status !== 0) throw new Error(`${program} failed:\n${run.stderr}`);
-  const times = {};
-  for (const b of JSON.parse(readFileSync(out, 'utf8')).benchmarks) {
-    if (b.aggregate_name === 'median') times[b.run_name.replace('evalo/', '')] = b.cpu_time;
-  }
-  return times;
+  const result = JSON.parse(readFileSync(out, 'utf8')).benchmarks.find((b) => b.aggregate_name === 'median');
+  rmSync(dirname(out), { recursive: true, force: true });
+  return result.cpu_time;
 }
+
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const nativeProgram = process.env.EVALO_NATIVE_BENCH;
 
 const rows = [];
 for (const w of workloads) {
   const row = { workload: w.name };
+  const reference = evalo.evaluate(w.text);
   for (const [name, fn] of Object.entries(evaluators)) {
-    const text = name === 'evalo' ? w.text : w.peer ?? w.text;
-    const value = fn(text);
-    const reference = evalo.evaluate(w.text);
+    if (name === 'evalo') continue;
+    const text = w.peer ?? w.text;
     // Peers are timed only where they read the text as evalo does.
-    row[name] = Math.abs(value - reference) <= 1e-9 * Math.abs(reference) ? time(fn, text) : null;
+    row[name] = Math.abs(fn(text) - reference) <= 1e-9 * Math.abs(reference) ? time(fn, text) : null;
   }
+  // The two sides of the ratio take turns, so that a busy machine weighs on
+  // both alike.
+  const ours = [];
+  const native = [];
+  for (let round = 0; round < 3; round++) {
+    ours.push(time(evaluators.evalo, w.text));
+    if (nativeProgram) native.push(nativeTime(nativeProgram, w.name));
+  }
+  row.evalo = median(ours);
+  row.native = nativeProgram ? median(native) : null;
   rows.push(row);
 }
-const native = nativeTimes();
-for (const row of rows) row.native = native[row.workload] ?? null;
 
 const format = (ns) => (ns === null || ns === undefined ? '—' : ns.toFixed(0));
-console.log('CPU ns per call (median of 5)');
+console.log('CPU ns per call (medians)');
 console.log(['workload', 'native', 'evalo wasm', 'wasm/native', 'mathjs', 'expr-eval'].join('\t'));
 for (const r of rows) {
   const ratio = r.native ? (r.evalo / r.native).toFixed(2) : '—';

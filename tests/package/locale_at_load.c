@@ -11,6 +11,7 @@
 #include "evalo.h"
 
 typedef evalo_context *CreateWith(unsigned);
+typedef void Destroy(evalo_context *);
 typedef const char *SetFormat(evalo_context *, const char *);
 typedef const char *EvaluateText(evalo_context *, const char *);
 
@@ -36,18 +37,20 @@ int main(int argc, char **argv) {
   }
   /* ISO C has no conversion from dlsym's object pointer to a function
      pointer; POSIX guarantees the representations match. */
-  void *symbols[3] = {dlsym(library, "evalo_create_with"), dlsym(library, "evalo_set_format"),
-                      dlsym(library, "evalo_evaluate_text")};
-  if (!symbols[0] || !symbols[1] || !symbols[2]) {
+  void *symbols[4] = {dlsym(library, "evalo_create_with"), dlsym(library, "evalo_set_format"),
+                      dlsym(library, "evalo_evaluate_text"), dlsym(library, "evalo_destroy")};
+  if (!symbols[0] || !symbols[1] || !symbols[2] || !symbols[3]) {
     printf("library entry points not found: %s\n", dlerror());
     return 1;
   }
   CreateWith *create_with;
   SetFormat *set_format;
   EvaluateText *evaluate_text;
+  Destroy *destroy;
   memcpy(&create_with, &symbols[0], sizeof symbols[0]);
   memcpy(&set_format, &symbols[1], sizeof symbols[1]);
   memcpy(&evaluate_text, &symbols[2], sizeof symbols[2]);
+  memcpy(&destroy, &symbols[3], sizeof symbols[3]);
   evalo_context *cp932 = create_with(0);
   evalo_context *utf8 = create_with(EVALO_UTF8);
   if (japanese) {
@@ -64,5 +67,7 @@ int main(int argc, char **argv) {
     expect("code page 932 %m", evaluate_text(cp932, "1234.5"), "1 234,50 ");
     expect("UTF-8 %m", evaluate_text(utf8, "1234.5"), "1 234,50 \xE2\x82\xAC");
   }
+  destroy(cp932);
+  destroy(utf8);
   return failures == 0 ? 0 : 1;
 }
