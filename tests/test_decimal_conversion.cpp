@@ -102,8 +102,13 @@ std::vector<std::string> NearHalfwayLiterals(std::mt19937_64& random, int count)
     const double low = std::bit_cast<double>(finite(random));
     const double high = std::nextafter(low, INFINITY);
     const long double midpoint = (static_cast<long double>(low) + high) / 2;
-    std::vector<char> buffer(1200);
+    // Up to 309 integer digits, the point and 1100 decimals, and the NUL.
+    std::vector<char> buffer(1412);
     const int length = std::snprintf(buffer.data(), buffer.size(), "%.1100Lf", midpoint);
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+      ADD_FAILURE() << "the midpoint's text does not fit";
+      continue;
+    }
     std::string text(buffer.data(), static_cast<std::size_t>(length));
     while (text.back() == '0') text.pop_back();
     texts.push_back(text);
