@@ -76,14 +76,14 @@ enum class OptionName {
   kVersion,
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view long_name;
   std::string_view short_name;  // empty when there is none
   bool takes_value;
   OptionName name;
 };
 
-constexpr OptionSpec kOptionSpecs[] = {
+constexpr OptionEntry kOptions[] = {
     {"--format", "-f", true, OptionName::kFormat},
     {"--encoding", "", true, OptionName::kEncoding},
     {"--max-line-bytes", "", true, OptionName::kMaxLineBytes},
@@ -96,12 +96,12 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"--version", "-V", false, OptionName::kVersion},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-  const auto found = std::find_if(std::begin(kOptionSpecs), std::end(kOptionSpecs),
-                                  [name](const OptionSpec& spec) {
-                                    return spec.long_name == name || spec.short_name == name;
+const OptionEntry* FindOption(std::string_view name) {
+  const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                  [name](const OptionEntry& entry) {
+                                    return entry.long_name == name || entry.short_name == name;
                                   });
-  return found == std::end(kOptionSpecs) ? nullptr : found;
+  return found == std::end(kOptions) ? nullptr : found;
 }
 
 bool IsAsciiLetter(char c) {
@@ -132,8 +132,8 @@ std::pair<std::string_view, std::optional<std::string_view>> SplitAttachedValue(
     if (equals == std::string_view::npos) return {argument, std::nullopt};
     return {argument.substr(0, equals), argument.substr(equals + 1)};
   }
-  const OptionSpec* spec = FindOption(argument.substr(0, 2));
-  if (argument.size() > 2 && spec != nullptr && spec->takes_value) {
+  const OptionEntry* entry = FindOption(argument.substr(0, 2));
+  if (argument.size() > 2 && entry != nullptr && entry->takes_value) {
     return {argument.substr(0, 2), argument.substr(2)};
   }
   return {argument, std::nullopt};
@@ -210,27 +210,27 @@ ParsedArguments ParseArguments(int argc, char** argv) {
       continue;
     }
     auto [name, attached] = SplitAttachedValue(argument);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionEntry* entry = FindOption(name);
+    if (entry == nullptr) {
       parsed.usage_error = "unknown option " + QuotedOption(argument) +
                            " (write -- before an expression that starts with -)";
       return parsed;
     }
-    if (!spec->takes_value && attached) {
+    if (!entry->takes_value && attached) {
       parsed.usage_error = "option " + QuotedOption(name) + " takes no value";
       return parsed;
     }
-    if (spec->takes_value && !attached) {
+    if (entry->takes_value && !attached) {
       if (index + 1 >= argc) {
         parsed.usage_error = "option " + QuotedOption(name) + " needs a value";
         return parsed;
       }
       attached = argv[++index];
     }
-    parsed.usage_error = ApplyOption(spec->name, attached.value_or(""), options);
+    parsed.usage_error = ApplyOption(entry->name, attached.value_or(""), options);
     if (!parsed.usage_error.empty() || options.show_help || options.show_version) return parsed;
-    asked_for_value |= spec->name == OptionName::kValue;
-    asked_for_bits |= spec->name == OptionName::kBits;
+    asked_for_value |= entry->name == OptionName::kValue;
+    asked_for_bits |= entry->name == OptionName::kBits;
   }
   if (asked_for_value && asked_for_bits) {
     parsed.usage_error = "options '--value' and '--bits' exclude each other";
