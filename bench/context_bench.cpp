@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "workload_texts.h"
 #include "evalo.h"
 
 namespace {
@@ -22,14 +23,7 @@ std::string Repeat(const std::string& piece, std::size_t bytes) {
   return s;
 }
 
-std::string SumOf(int terms) {
-  std::string s;
-  for (int i = 0; i < terms; ++i) {
-    if (i) s += '+';
-    s += std::to_string(i % 97) + "." + std::to_string(i % 7 + 1);
-  }
-  return s;
-}
+using bench::SumOf;
 
 const std::vector<Workload>& Workloads() {
   static const std::vector<Workload> workloads = [] {

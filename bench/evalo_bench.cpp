@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "workload_texts.h"
 #include "evalo.h"
 
 #ifdef EVALO_BENCH_WITH_MUPARSER
@@ -26,14 +27,7 @@ struct Workload {
   std::string muparser;    // the same expression for muparser, or empty
 };
 
-std::string SumOf(int terms) {
-  std::string s;
-  for (int i = 0; i < terms; ++i) {
-    if (i) s += '+';
-    s += std::to_string(i % 97) + "." + std::to_string(i % 7 + 1);
-  }
-  return s;
-}
+using bench::SumOf;
 
 std::string Nested(int depth) {
   return std::string(static_cast<std::size_t>(depth), '(') + "1.5+2" + std::string(static_cast<std::size_t>(depth), ')');
