@@ -1,7 +1,8 @@
 // Evaluates lines of "<format text> TAB <expression>" (raw bytes) and writes,
-// for each, "<16 hex digits of the value's bits> <error code> <text>", the
-// text being what the library writes for that expression under that format:
-// the result text, the pattern's text or the error text. Outputs of two
+// for each, "<16 hex digits of the value's bits> <error code> <error offset>
+// <error length> <text>", the text being what the library writes for that
+// expression under that format: the result text, the pattern's text or the
+// error text; the place is that of the value's evaluation. Outputs of two
 // platforms must then match byte for byte.
 //
 //     evalo_bits_driver < cases.txt > bits.txt
@@ -30,11 +31,13 @@ int main() {
     const char* expression = line.c_str() + tab + 1;
     evalo_set_format(ctx, line.c_str());
     const double value = evalo_evaluate(ctx, expression);
+    const long offset = evalo_error_offset(ctx);
+    const long length = evalo_error_length(ctx);
     const char* text = evalo_evaluate_text(ctx, expression);
     const int code = evalo_error(ctx);  // after the text: a pattern may refuse the value
-    char head[32];
-    std::snprintf(head, sizeof head, "%016llx %d ",
-                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(value)), code);
+    char head[80];
+    std::snprintf(head, sizeof head, "%016llx %d %ld %ld ",
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(value)), code, offset, length);
     out += head;
     out += text;
     out += '\n';
