@@ -16,16 +16,9 @@ namespace {
 using error_code::kMath;
 using error_code::kMemory;
 
-// Exact powers of ten: every one up to 10^22 is a double.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The usual literal has few digits: its digits as a whole number m up to
-// 2^53 and k decimals up to 22 make m / 10^k one correctly rounded division
-// of two exact doubles (under round-to-nearest, which every call runs in).
-// Returns false for any other literal.
+// Digits and at most one point, m / 10^k when that is exact enough (see
+// ExactQuotient). Returns false for any other literal.
 bool ConvertShortDigits(std::string_view digits, double& value) noexcept {
-  constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
   std::uint64_t mantissa = 0;
   int significant = 0;
   int decimals = 0;
@@ -41,9 +34,7 @@ bool ConvertShortDigits(std::string_view digits, double& value) noexcept {
     mantissa = mantissa * 10 + static_cast<std::uint64_t>(b - '0');
     decimals += afterPoint;
   }
-  if (mantissa > kLargestExactInteger || decimals >= static_cast<int>(std::size(kExactPowersOfTen))) return false;
-  value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-  return true;
+  return ExactQuotient(mantissa, static_cast<std::size_t>(decimals), value);
 }
 
 // Any other literal goes to fast_float, which rounds any number of digits

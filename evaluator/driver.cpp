@@ -21,19 +21,19 @@ using error_code::kStack;
 using error_code::kSyntax;
 
 // The scanner works on single bytes, trail bytes included: a trail byte
-// that equals "[" ends a word in the middle of its character.
-enum class ByteClass : std::uint8_t { kWord, kEnd, kBlank, kOperator, kNumber };
-
-struct OperatorInfo {
-  double rank;
-  int depthChange;
-};
+// that equals "[" ends a word in the middle of its character. "=" ends the
+// text like its NUL: everything from the first "=" on is ignored, and 0x3D
+// is never a trail byte.
+enum class ByteClass : std::uint8_t { kWord, kEnd, kBlank, kOpenBracket, kCloseBracket, kOperator, kNumber };
 
 constexpr std::array<ByteClass, 256> MakeByteClasses() {
   std::array<ByteClass, 256> classes{};
   classes['\0'] = ByteClass::kEnd;
+  classes['='] = ByteClass::kEnd;
   classes[' '] = ByteClass::kBlank;
-  for (const char b : std::string_view("+-*^/(){}[]")) classes[static_cast<std::uint8_t>(b)] = ByteClass::kOperator;
+  for (const char b : std::string_view("+-*^/")) classes[static_cast<std::uint8_t>(b)] = ByteClass::kOperator;
+  for (const char b : std::string_view("([{")) classes[static_cast<std::uint8_t>(b)] = ByteClass::kOpenBracket;
+  for (const char b : std::string_view(")]}")) classes[static_cast<std::uint8_t>(b)] = ByteClass::kCloseBracket;
   for (char b = '0'; b <= '9'; ++b) classes[static_cast<std::uint8_t>(b)] = ByteClass::kNumber;
   classes['.'] = ByteClass::kNumber;
   return classes;
@@ -42,15 +42,8 @@ constexpr std::array<ByteClass, 256> kByteClasses = MakeByteClasses();
 
 ByteClass ClassOf(char b) noexcept { return kByteClasses[static_cast<std::uint8_t>(b)]; }
 
-constexpr OperatorInfo OperatorOf(char b) noexcept {
-  switch (b) {
-    case '(': case '[': case '{': return {rank::kOpenBracket, +1};
-    case ')': case ']': case '}': return {rank::kCloseBracket, -1};
-    case '*': case '/': return {rank::kMultiplicative, 0};
-    case '^': return {rank::kPower, 0};
-    default: return {rank::kAdditive, 0};  // + -
-  }
-}
+// The digit a byte stands for, or a value above 9 for any other byte.
+unsigned DigitOf(char b) noexcept { return static_cast<unsigned>(static_cast<std::uint8_t>(b)) - '0'; }
 
 // One evaluation's scanning state.
 struct Scan {
@@ -63,11 +56,18 @@ struct Scan {
 
   std::uint32_t OffsetOf(const char* p) const noexcept { return static_cast<std::uint32_t>(p - text); }
   Place PlaceOf(const char* start, const char* end) const noexcept { return {OffsetOf(start), OffsetOf(end)}; }
+
+  void PushNumber(double value, const char* start) noexcept {
+    stack.Push(kNumberCode, value, OffsetOf(start));
+    Reduce(stack, error);
+  }
 };
 
-// <literal> = { digit | "." | "," }
-const char* ScanNumber(Scan& scan, const char* p) noexcept {
-  const char* start = p;
+// <literal> = { digit | "." | "," }, the literals the quick scan in
+// ScanNumber leaves: commas, more than one point, or a value it cannot
+// settle with one division.
+const char* ScanLiteral(Scan& scan, const char* start) noexcept {
+  const char* p = start;
   int points = 0;
   bool commas = false;
   for (;; ++p) {
@@ -75,7 +75,7 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
       ++points;
     } else if (*p == ',') {
       commas = true;
-    } else if (ClassOf(*p) != ByteClass::kNumber) {
+    } else if (DigitOf(*p) > 9) {
       break;
     }
   }
@@ -89,22 +89,65 @@ const char* ScanNumber(Scan& scan, const char* p) noexcept {
   const std::int32_t before = scan.error.code;
   const double value = ConvertLiteral(literal, commas, scan.error.code);
   if (scan.error.code != before) scan.error.place = scan.PlaceOf(start, p);  // beyond the double range
-  scan.stack.Push(kNumberCode, value, scan.OffsetOf(start));
-  Reduce(scan.stack, scan.error);
+  scan.PushNumber(value, start);
   return p;
+}
+
+// The usual literal, digits with at most one point, is read and converted
+// in one pass; up to 19 digits cannot overflow the 64-bit whole number.
+const char* ScanNumber(Scan& scan, const char* start) noexcept {
+  const char* p = start;
+  std::uint64_t mantissa = 0;
+  unsigned digit;
+  while ((digit = DigitOf(*p)) <= 9) {
+    mantissa = mantissa * 10 + digit;
+    ++p;
+  }
+  std::size_t decimals = 0;
+  std::size_t digits = static_cast<std::size_t>(p - start);
+  if (*p == '.') {
+    const char* fraction = ++p;
+    while ((digit = DigitOf(*p)) <= 9) {
+      mantissa = mantissa * 10 + digit;
+      ++p;
+    }
+    decimals = static_cast<std::size_t>(p - fraction);
+    digits += decimals;
+  }
+  double value;
+  if (*p == '.' || *p == ',' || digits > 19 || !ExactQuotient(mantissa, decimals, value)) return ScanLiteral(scan, start);
+  scan.PushNumber(value, start);
+  return p;
+}
+
+// a-z to A-Z, every other byte as it is: a word of such bytes is upper-cased
+// as it is read.
+std::uint8_t AsciiUpper(std::uint8_t b) noexcept {
+  return static_cast<std::uint8_t>(b - (static_cast<std::uint8_t>(b - 'a') < 26 ? 0x20 : 0));
 }
 
 // <word> = any run of bytes up to an operator, a digit, "." or a blank.
 const char* ScanWord(Scan& scan, const char* p) noexcept {
   const char* start = p;
-  while (ClassOf(*p) == ByteClass::kWord) ++p;
+  std::uint64_t key = 0;
+  std::uint8_t anyHigh = 0;
+  for (; ClassOf(*p) == ByteClass::kWord; ++p) {
+    const auto b = static_cast<std::uint8_t>(*p);
+    key = key << 8 | AsciiUpper(b);
+    anyHigh |= b;
+  }
   const auto length = static_cast<std::size_t>(p - start);
   const Keyword* keyword = nullptr;
   if (length <= kLongestKeyword) {
-    char upper[kLongestKeyword];
-    std::memcpy(upper, start, length);
-    UpperCaseWord(upper, length);
-    keyword = LookUpKeyword({upper, length});
+    if (anyHigh < 0x80) {
+      keyword = LookUpKeyword(key);
+    } else {
+      // Double-byte characters: upper-cased by character, a trail byte with them.
+      char upper[kLongestKeyword];
+      std::memcpy(upper, start, length);
+      UpperCaseWord(upper, length);
+      keyword = LookUpKeyword({upper, length});
+    }
   }
   if (keyword == nullptr) {
     scan.error.Raise(kSyntax, scan.PlaceOf(start, p));
@@ -117,11 +160,53 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
   return p;
 }
 
-const char* ScanOperator(Scan& scan, const char* p) noexcept {
-  const OperatorInfo op = OperatorOf(*p);
-  scan.stack.Push(static_cast<std::uint8_t>(*p), op.rank, scan.OffsetOf(p));
-  scan.bracketDepth += op.depthChange;
+// An operator or a bracket of either kind, when a run of brackets below
+// cannot take it.
+void ScanOperator(Scan& scan, const char* p, int depthChange) noexcept {
+  scan.stack.Push(static_cast<std::uint8_t>(*p), OperatorRank(*p), scan.OffsetOf(p));
+  scan.bracketDepth += depthChange;
   Reduce(scan.stack, scan.error);
+}
+
+// A run of open brackets. An open bracket on top never folds (the rules
+// stop at once), so none is reduced. The bracket that finds the stack full
+// is left to ScanOperator.
+const char* ScanOpenBrackets(Scan& scan, const char* p) noexcept {
+  TStack& stack = scan.stack;
+  std::int32_t n = stack.Count;
+  const char* const first = p;
+  for (; n < TStack::Capacity && ClassOf(*p) == ByteClass::kOpenBracket; ++n, ++p) {
+    stack.Values[n] = rank::kOpenBracket;
+    stack.Starts[n] = scan.OffsetOf(p);
+    stack.Codes[n] = static_cast<std::uint8_t>(*p);
+  }
+  stack.Count = n;
+  scan.bracketDepth += static_cast<int>(p - first);
+  return p == first ? (ScanOperator(scan, p, +1), p + 1) : p;
+}
+
+// A run of close brackets. One that closes a group of one number, the usual
+// case once inner groups have folded, leaves that number where the open
+// bracket stood without entering the rules; any other goes through them.
+const char* ScanCloseBrackets(Scan& scan, const char* p) noexcept {
+  TStack& stack = scan.stack;
+  std::int32_t n = stack.Count;
+  while (n >= 2 && n < TStack::Capacity && stack.Codes[n - 1] == kNumberCode &&
+         IsMatchingPair(stack.Codes[n - 2], static_cast<std::uint8_t>(*p))) {
+    stack.Values[n - 2] = stack.Values[n - 1];
+    stack.Codes[n - 2] = kNumberCode;
+    --n;
+    --scan.bracketDepth;
+    ++p;
+    const bool numberBelow = n >= 2 && stack.Codes[n - 2] == kNumberCode;
+    if (numberBelow || ClassOf(*p) != ByteClass::kCloseBracket) {
+      stack.Count = n;
+      if (numberBelow) ReduceByRules(stack, scan.error);  // the rules go on from the new number
+      return p;
+    }
+  }
+  stack.Count = n;
+  ScanOperator(scan, p, -1);
   return p + 1;
 }
 
@@ -132,11 +217,10 @@ const char* ScanOperator(Scan& scan, const char* p) noexcept {
 Place InnermostOpenBracket(const Scan& scan, const char* end) noexcept {
   int unmatchedCloses = 0;
   for (const char* p = end; p-- != scan.text;) {
-    if (ClassOf(*p) != ByteClass::kOperator) continue;
-    const int change = OperatorOf(*p).depthChange;
-    if (change < 0) {
+    const ByteClass c = ClassOf(*p);
+    if (c == ByteClass::kCloseBracket) {
       ++unmatchedCloses;
-    } else if (change > 0 && unmatchedCloses-- == 0) {
+    } else if (c == ByteClass::kOpenBracket && unmatchedCloses-- == 0) {
       return scan.PlaceOf(p, p + 1);
     }
   }
@@ -156,18 +240,20 @@ Outcome EvaluateExpression(const char* text) noexcept {
   Scan scan(text);
   const char* p = text;
   while (*p == ' ') ++p;
-  if (*p == '\0') return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
+  if (ClassOf(*p) == ByteClass::kEnd) return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
 
   // An error ends scanning before the next token; the token that raised it
   // is finished first.
-  while (*p != '\0' && scan.error.code == kNone) {
+  for (bool more = true; more && scan.error.code == kNone;) {
     const char* start = p;
     switch (ClassOf(*p)) {
       case ByteClass::kBlank: ++p; continue;
-      case ByteClass::kOperator: p = ScanOperator(scan, p); break;
+      case ByteClass::kOpenBracket: p = ScanOpenBrackets(scan, p); break;
+      case ByteClass::kCloseBracket: p = ScanCloseBrackets(scan, p); break;
+      case ByteClass::kOperator: ScanOperator(scan, p++, 0); break;
       case ByteClass::kNumber: p = ScanNumber(scan, p); break;
       case ByteClass::kWord: p = ScanWord(scan, p); break;
-      case ByteClass::kEnd: break;
+      case ByteClass::kEnd: more = false; continue;
     }
     // The first token refused is the one that found the stack full.
     if (scan.stack.Status != 0) {

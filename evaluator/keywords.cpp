@@ -1,59 +1,61 @@
 #include "evaluator/keywords.h"
 
-#include <algorithm>
+#include <array>
 #include <iterator>
-
-#include "evaluator/token.h"
 
 namespace evaluator {
 
 namespace {
 
-constexpr double kFn = rank::kFunction;
-constexpr double kTrig = rank::kTrigFunction;
+// The keys hash into 128 slots with one multiplication, and no two keywords
+// share a slot: a lookup is one multiplication, one load and one compare.
+constexpr int kSlotBits = 7;
+constexpr std::size_t kSlotCount = std::size_t{1} << kSlotBits;
+constexpr std::uint8_t kNoKeyword = 0xFF;
 
-// Bytes are code page 932: 83 CE small pi, 83 AE capital pi, 81 E3 root.
-constexpr Keyword kKeywords[] = {
-    {"\x83\xCE", kNumberCode, kPi, false},
-    {"\x83\xAE", kNumberCode, kPi, false},
-    {"PI", kNumberCode, kPi, false},
-    {"SIN", 'S', kTrig, false},
-    {"COS", 'C', kTrig, false},
-    {"TAN", 'T', kTrig, false},
-    {"ASIN", 's', kTrig, false},
-    {"ACOS", 'c', kTrig, false},
-    {"ATAN", 't', kTrig, false},
-    {"SINH", 0x93, kTrig, false},
-    {"COSH", 0x83, kTrig, false},
-    {"TANH", 0x94, kTrig, false},
-    {"ASINH", 0xB3, kTrig, false},
-    {"ACOSH", 0xA3, kTrig, false},
-    {"ATANH", 0xB4, kTrig, false},
-    {"\x81\xE3", 'Q', kFn, false},
-    {"SQRT", 'Q', kFn, false},
-    {"LOG", 'L', kFn, false},
-    {"LN", 'l', kFn, false},
-    {"EXP", 'E', kFn, false},
-    {"E", kExponentMarkerCode, rank::kExponentMarker, false},
-    {"SIN\x83\xAE", 'S', kTrig, true},
-    {"COS\x83\xAE", 'C', kTrig, true},
-    {"TAN\x83\xAE", 'T', kTrig, true},
-    {"DEGREE", 'D', kFn, false},
-    {"RADIAN", 'R', kFn, false},
-    {"FLOOR", 'F', kFn, false},
-    {"CEIL", 'f', kFn, false},
-    {"ABS", 'A', kFn, false},
-    {"FRAC", 'M', kFn, false},
-    {"ROUND", 'O', kFn, false},
+constexpr std::size_t SlotOf(std::uint64_t key, std::uint64_t multiplier) noexcept {
+  return static_cast<std::size_t>((key * multiplier) >> (64 - kSlotBits));
+}
+
+constexpr bool SpreadsWithoutCollision(std::uint64_t multiplier) noexcept {
+  std::array<bool, kSlotCount> taken{};
+  for (const Keyword& k : kKeywords) {
+    const std::size_t slot = SlotOf(KeyOf(k.word), multiplier);
+    if (taken[slot]) return false;
+    taken[slot] = true;
+  }
+  return true;
+}
+
+// The first odd multiplier from a well-mixing start that spreads the table.
+constexpr std::uint64_t FindMultiplier() noexcept {
+  std::uint64_t multiplier = 0x9E3779B97F4A7C15;
+  while (!SpreadsWithoutCollision(multiplier)) multiplier += 2;
+  return multiplier;
+}
+constexpr std::uint64_t kMultiplier = FindMultiplier();
+
+struct Slots {
+  std::array<std::uint8_t, kSlotCount> entry;
+  std::array<std::uint64_t, std::size(kKeywords)> key;
 };
-static_assert(std::size(kKeywords) == 31);
+
+constexpr Slots MakeSlots() noexcept {
+  Slots slots{};
+  slots.entry.fill(kNoKeyword);
+  for (std::size_t i = 0; i < std::size(kKeywords); ++i) {
+    slots.key[i] = KeyOf(kKeywords[i].word);
+    slots.entry[SlotOf(slots.key[i], kMultiplier)] = static_cast<std::uint8_t>(i);
+  }
+  return slots;
+}
+constexpr Slots kSlots = MakeSlots();
 
 }  // namespace
 
-const Keyword* LookUpKeyword(std::string_view upperWord) noexcept {
-  const auto found = std::find_if(std::begin(kKeywords), std::end(kKeywords),
-                                  [&](const Keyword& k) { return k.word == upperWord; });
-  return found == std::end(kKeywords) ? nullptr : found;
+const Keyword* LookUpKeyword(std::uint64_t upperKey) noexcept {
+  const std::uint8_t i = kSlots.entry[SlotOf(upperKey, kMultiplier)];
+  return i != kNoKeyword && kSlots.key[i] == upperKey ? &kKeywords[i] : nullptr;
 }
 
 }  // namespace evaluator

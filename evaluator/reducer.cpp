@@ -1,25 +1,51 @@
 #include "evaluator/reducer.h"
 
+#include <array>
+
+#include "evaluator/keywords.h"
 #include "evaluator/operations.h"
-#include "evaluator/token.h"
 
 namespace evaluator {
 
 namespace {
 
-struct Entry {
-  std::uint8_t code;
-  double value;
-  bool IsNumber() const noexcept { return code == kNumberCode; }
-  bool HasRank(double r) const noexcept { return !IsNumber() && value == r; }
-};
+// Every token but a number carries its rank, and the rank follows from the
+// code alone: the rules read it from this table as a small integer instead
+// of comparing the doubles the tokens carry. Code 0, the end token and what
+// lies below a stack's base, has rank 0.
+constexpr std::array<std::uint8_t, 256> MakeRanks() noexcept {
+  std::array<std::uint8_t, 256> ranks{};
+  for (const char b : std::string_view("+-*^/(){}[]"))
+    ranks[static_cast<std::uint8_t>(b)] = static_cast<std::uint8_t>(OperatorRank(b));
+  for (const Keyword& k : kKeywords)
+    if (k.code != kNumberCode) ranks[k.code] = static_cast<std::uint8_t>(k.value);
+  return ranks;
+}
+constexpr std::array<std::uint8_t, 256> kRanks = MakeRanks();
+
+constexpr std::uint8_t kEndRank = rank::kEnd;
+constexpr std::uint8_t kMarkerRank = rank::kExponentMarker;
+constexpr std::uint8_t kTrigRank = rank::kTrigFunction;
+constexpr std::uint8_t kOpenRank = rank::kOpenBracket;
+constexpr std::uint8_t kCloseRank = rank::kCloseBracket;
+static_assert(kRanks[kEndCode] == kEndRank && kRanks[kNumberCode] == 0);
+
+std::uint8_t RankOf(std::uint8_t code) noexcept { return kRanks[code]; }
+
+// Ranks 7, 8 and 9; no token carries a rank between them and the others.
+bool IsFunctionLikeRank(std::uint8_t r) noexcept {
+  static_assert(rank::kExponentMarker + 1 == rank::kFunction && rank::kFunction + 1 == rank::kTrigFunction);
+  static_assert(rank::kPower < rank::kExponentMarker && rank::kTrigFunction < rank::kOpenBracket);
+  return r >= kMarkerRank && r <= kTrigRank;
+}
+
+bool IsOpenBracket(std::uint8_t code) noexcept { return code == '(' || code == '[' || code == '{'; }
 
 // The entries from base up form the stack being reduced: the whole stack,
 // or a bracketed group folded where it stands. Positions below base read as
 // an end token.
-Entry At(const TStack& stack, std::int32_t base, std::int32_t index) noexcept {
-  if (index < base) return {kEndCode, rank::kEnd};
-  return {stack.Codes[index], stack.Values[index]};
+std::uint8_t CodeAt(const TStack& stack, std::int32_t base, std::int32_t index) noexcept {
+  return index >= base ? stack.Codes[index] : kEndCode;
 }
 
 // Every fold leaves its result at the index of its leftmost entry, whose
@@ -30,10 +56,10 @@ void StoreNumber(TStack& stack, std::int32_t index, double value) noexcept {
   stack.Values[index] = value;
 }
 
-// Moves T0 (read as top, at from) down to index to, its start with it.
-void MoveTop(TStack& stack, const Entry& top, std::int32_t from, std::int32_t to) noexcept {
-  stack.Codes[to] = top.code;
-  stack.Values[to] = top.value;
+// Moves T0 (at from) down to index to, its start with it.
+void MoveTop(TStack& stack, std::int32_t from, std::int32_t to) noexcept {
+  stack.Codes[to] = stack.Codes[from];
+  stack.Values[to] = stack.Values[from];
   stack.Starts[to] = stack.Starts[from];
 }
 
@@ -53,18 +79,6 @@ double Apply(double left, std::uint8_t code, double right, const TStack& stack, 
   return result;
 }
 
-bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
-  return (open == '(' && close == ')') || (open == '[' && close == ']') ||
-         (open == '{' && close == '}');
-}
-
-// Ranks 7, 8 and 9; no token carries a rank between them and the others.
-bool IsFunctionLike(const Entry& e) noexcept {
-  static_assert(rank::kExponentMarker + 1 == rank::kFunction && rank::kFunction + 1 == rank::kTrigFunction);
-  static_assert(rank::kPower < rank::kExponentMarker && rank::kTrigFunction < rank::kOpenBracket);
-  return !e.IsNumber() && e.value >= rank::kExponentMarker && e.value <= rank::kTrigFunction;
-}
-
 double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept;
 
 enum class GroupOutcome { kFolded, kFailed };
@@ -77,7 +91,7 @@ enum class GroupOutcome { kFolded, kFailed };
 GroupOutcome FoldGroup(TStack& stack, std::int32_t base, ErrorState& error) noexcept {
   const std::int32_t top = stack.Count - 1;
   std::int32_t open = top - 1;
-  while (open >= base && !At(stack, base, open).HasRank(rank::kOpenBracket)) --open;
+  while (open >= base && !IsOpenBracket(stack.Codes[open])) --open;
   if (open < base || !IsMatchingPair(stack.Codes[open], stack.Codes[top])) {
     error.Raise(error_code::kBracket, {stack.Starts[top], stack.Starts[top] + 1});
     return GroupOutcome::kFailed;
@@ -116,63 +130,76 @@ GroupOutcome FoldGroup(TStack& stack, std::int32_t base, ErrorState& error) noex
 // Every rule after the bracket rules needs a number in T1, so a T1 that is
 // none stops at once. Each fold rewrites the entries in place: the stack
 // reads afterwards exactly as the removals and insertions of the rule would
-// leave it.
+// leave it. Every fold but the group's keeps T0 on top, so T0 is read once
+// and the rules that test T0 alone are settled before the loop; the top
+// index lives in a local and is written back when the rules stop.
 double ReduceFrom(TStack& stack, std::int32_t base, ErrorState& error) noexcept {
-  while (stack.Count > base) {
-    const std::int32_t t = stack.Count - 1;
-    const Entry t0 = At(stack, base, t);
-    const Entry t1 = At(stack, base, t - 1);
-    if (!t0.IsNumber()) {
-      if (t0.code == kEndCode && stack.Count - base == 2 && t1.IsNumber()) {
-        stack.Count = base;
-        return t1.value;
-      }
-      if (t0.value == rank::kCloseBracket) {
-        if (FoldGroup(stack, base, error) == GroupOutcome::kFailed) return 0;
-        continue;
-      }
-      if (t0.value == rank::kOpenBracket) return 0;
-    }
-    if (!t1.IsNumber()) return 0;
-
-    const Entry t2 = At(stack, base, t - 2);
-    if (t2.IsNumber()) {
-      error.Raise(error_code::kSyntax, PlaceOf(stack, t - 1));  // the second of two numbers
+  if (stack.Count <= base) return 0;
+  std::uint8_t c0 = stack.Codes[stack.Count - 1];
+  if (c0 != kNumberCode) {
+    const std::uint8_t r0 = RankOf(c0);
+    if (r0 == kCloseRank) {
+      if (FoldGroup(stack, base, error) == GroupOutcome::kFailed) return 0;
+      c0 = kNumberCode;  // the group's value stands on top now
+    } else if (r0 == kOpenRank) {
+      // The finish rule needs an end token on top, so it cannot apply.
       return 0;
     }
-    if (IsFunctionLike(t2)) {
-      if (t2.value == rank::kExponentMarker) {
+  }
+  const bool numberOnTop = c0 == kNumberCode;
+  const std::uint8_t r0 = RankOf(c0);
+  const double v0 = stack.Values[stack.Count - 1];
+  std::int32_t t = stack.Count - 1;
+  for (;;) {
+    const std::uint8_t c1 = CodeAt(stack, base, t - 1);
+    if (c0 == kEndCode && t - 1 == base && c1 == kNumberCode) {
+      stack.Count = base;
+      return stack.Values[base];
+    }
+    if (c1 != kNumberCode) break;
+
+    const std::uint8_t c2 = CodeAt(stack, base, t - 2);
+    if (c2 == kNumberCode) {
+      error.Raise(error_code::kSyntax, PlaceOf(stack, t - 1));  // the second of two numbers
+      break;
+    }
+    const std::uint8_t r2 = RankOf(c2);
+    const double right = stack.Values[t - 1];
+    if (IsFunctionLikeRank(r2)) {
+      if (r2 == kMarkerRank) {
         // 2E3 becomes 2 * 10^3 through the binary rule: ..., times, r, T0.
         // The times stands where the marker stood: a fault in it is the E's.
-        const double power = Apply(10, '^', t1.value, stack, t - 2, error);
+        const double power = Apply(10, '^', right, stack, t - 2, error);
         stack.Codes[t - 2] = '*';
         stack.Values[t - 2] = rank::kMultiplicative;
         StoreNumber(stack, t - 1, power);
       } else {
-        StoreNumber(stack, t - 2, Apply(0, t2.code, t1.value, stack, t - 2, error));
-        MoveTop(stack, t0, t, t - 1);
-        stack.Count = t;
+        StoreNumber(stack, t - 2, Apply(0, c2, right, stack, t - 2, error));
+        MoveTop(stack, t, t - 1);
+        t -= 1;
       }
       continue;
     }
-    const Entry t3 = At(stack, base, t - 3);
-    if (t3.IsNumber()) {
+    if (CodeAt(stack, base, t - 3) == kNumberCode) {
       // The operator below waits while a stronger one stands on top; T0's
-      // value is compared whatever T0 is (an end token's 0 folds all).
-      if (!(t2.value >= t0.value)) return 0;
-      StoreNumber(stack, t - 3, Apply(t3.value, t2.code, t1.value, stack, t - 2, error));
-      MoveTop(stack, t0, t, t - 2);
-      stack.Count = t - 1;
+      // value is compared whatever T0 is (an end token's 0 folds all, and a
+      // number on top is compared as the number it is).
+      const bool waits = numberOnTop ? !(static_cast<double>(r2) >= v0) : r2 < r0;
+      if (waits) break;
+      StoreNumber(stack, t - 3, Apply(stack.Values[t - 3], c2, right, stack, t - 2, error));
+      MoveTop(stack, t, t - 2);
+      t -= 2;
       continue;
     }
-    if (t2.code == '+' || t2.code == '-') {
-      StoreNumber(stack, t - 2, t2.code == '-' ? -t1.value : t1.value);
-      MoveTop(stack, t0, t, t - 1);
-      stack.Count = t;
+    if (c2 == '+' || c2 == '-') {
+      StoreNumber(stack, t - 2, c2 == '-' ? -right : right);
+      MoveTop(stack, t, t - 1);
+      t -= 1;
       continue;
     }
-    return 0;
+    break;
   }
+  stack.Count = t + 1;
   return 0;
 }
 

@@ -31,6 +31,10 @@ inline double Reduce(TStack& stack, ErrorState& error) noexcept {
   return NothingToFold(stack) ? 0 : ReduceByRules(stack, error);
 }
 
+inline bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
+  return (open == '(' && close == ')') || (open == '[' && close == ']') || (open == '{' && close == '}');
+}
+
 // The place of the topmost operator, sign or function still waiting among
 // the entries from base up (the end token aside), or fallback when there is
 // none. This is where an expression or a group that does not fold is wrong.

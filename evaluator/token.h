@@ -22,6 +22,17 @@ inline constexpr double kOpenBracket = 11;
 inline constexpr double kCloseBracket = 12;
 }  // namespace rank
 
+// The rank of each byte of the operator set "+-*^/(){}[]".
+constexpr double OperatorRank(char b) noexcept {
+  switch (b) {
+    case '(': case '[': case '{': return rank::kOpenBracket;
+    case ')': case ']': case '}': return rank::kCloseBracket;
+    case '*': case '/': return rank::kMultiplicative;
+    case '^': return rank::kPower;
+    default: return rank::kAdditive;  // + -
+  }
+}
+
 // π as the double nearest to it (bits 400921FB54442D18).
 inline constexpr double kPi = 3.141592653589793;
 

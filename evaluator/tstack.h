@@ -28,15 +28,19 @@ class TStack {
   // A negative position means on top. Returns the new count.
   std::int32_t Insert(std::int32_t position, std::uint8_t code, double value, std::uint32_t start = 0) noexcept;
   // Insert on top, the scanner's only kind of insertion.
+  // The count is read once: a store to Codes, a byte array, could alias any
+  // member as far as the compiler knows.
   std::int32_t Push(std::uint8_t code, double value, std::uint32_t start) noexcept {
-    if (Count >= Capacity) {
+    const std::int32_t n = Count;
+    if (n >= Capacity) {
       Status = 1;  // refused: the driver reports the Stack error
-      return Count;
+      return n;
     }
-    Codes[Count] = code;
-    Values[Count] = value;
-    Starts[Count] = start;
-    return ++Count;
+    Values[n] = value;
+    Starts[n] = start;
+    Count = n + 1;
+    Codes[n] = code;
+    return n + 1;
   }
   // A negative position, or one not below Count, means the top.
   std::int32_t Remove(std::int32_t position) noexcept;
