@@ -58,8 +58,7 @@ struct Scan {
   Place PlaceOf(const char* start, const char* end) const noexcept { return {OffsetOf(start), OffsetOf(end)}; }
 
   void PushNumber(double value, const char* start) noexcept {
-    stack.Push(kNumberCode, value, OffsetOf(start));
-    Reduce(stack, error);
+    PushAndReduce(stack, {kNumberCode, value, OffsetOf(start)}, error);
   }
 };
 
@@ -163,9 +162,8 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
 // An operator or a bracket of either kind, when a run of brackets below
 // cannot take it.
 void ScanOperator(Scan& scan, const char* p, int depthChange) noexcept {
-  scan.stack.Push(static_cast<std::uint8_t>(*p), OperatorRank(*p), scan.OffsetOf(p));
   scan.bracketDepth += depthChange;
-  Reduce(scan.stack, scan.error);
+  PushAndReduce(scan.stack, {static_cast<std::uint8_t>(*p), static_cast<double>(kRankOfCode[static_cast<std::uint8_t>(*p)]), scan.OffsetOf(p)}, scan.error);
 }
 
 // A run of open brackets. An open bracket on top never folds (the rules
@@ -201,7 +199,7 @@ const char* ScanCloseBrackets(Scan& scan, const char* p) noexcept {
     const bool numberBelow = n >= 2 && stack.Codes[n - 2] == kNumberCode;
     if (numberBelow || ClassOf(*p) != ByteClass::kCloseBracket) {
       stack.Count = n;
-      if (numberBelow) ReduceByRules(stack, scan.error);  // the rules go on from the new number
+      if (numberBelow) Reduce(stack, scan.error);  // the rules go on from the new number
       return p;
     }
   }
@@ -264,8 +262,7 @@ Outcome EvaluateExpression(const char* text) noexcept {
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
-  scan.stack.Push(kEndCode, rank::kEnd, scan.OffsetOf(p));
-  const double value = Reduce(scan.stack, scan.error);
+  const double value = PushAndReduce(scan.stack, {kEndCode, rank::kEnd, scan.OffsetOf(p)}, scan.error);
   if (scan.error.code == kNone) {
     if (scan.bracketDepth != 0)
       scan.error.Raise(kBracket, InnermostOpenBracket(scan, p));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -61,6 +62,18 @@ inline constexpr Keyword kKeywords[] = {
     {"ROUND", 'O', keyword_ranks::kFn, false},
 };
 static_assert(std::size(kKeywords) == 31);
+
+// Every token but a number carries its rank, and the rank follows from the
+// code alone: the scanner and the rules read it here as a small integer.
+// Code 0, the end token's, has rank 0, as has every code no token uses.
+inline constexpr std::array<std::uint8_t, 256> kRankOfCode = [] {
+  std::array<std::uint8_t, 256> ranks{};
+  for (const char b : std::string_view("+-*^/(){}[]"))
+    ranks[static_cast<std::uint8_t>(b)] = static_cast<std::uint8_t>(OperatorRank(b));
+  for (const Keyword& k : kKeywords)
+    if (k.code != kNumberCode) ranks[k.code] = static_cast<std::uint8_t>(k.value);
+  return ranks;
+}();
 
 // A word of at most kLongestKeyword bytes as one integer, its first byte
 // highest. No word holds a NUL byte, so words of different lengths never

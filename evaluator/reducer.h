@@ -8,27 +8,41 @@
 
 namespace evaluator {
 
-// The rules themselves; Reduce below is the way in.
-double ReduceByRules(TStack& stack, ErrorState& error) noexcept;
+// A token on its way onto the stack, with where it starts in the text.
+struct Token {
+  std::uint8_t code;
+  double value;
+  std::uint32_t start;
+};
 
-// True when no rule can change the stack: every rule but the finish and the
-// group rule needs a number just below the top, and those two need an end
-// token or a close bracket on top. This is the case after most pushes, so
-// it is settled here without entering the rules.
-inline bool NothingToFold(const TStack& stack) noexcept {
-  const std::int32_t t = stack.Count - 1;
-  if (t < 0) return true;
-  if (t >= 1 && stack.Codes[t - 1] == kNumberCode) return false;
-  const std::uint8_t top = stack.Codes[t];
-  return top == kNumberCode || (top != kEndCode && stack.Values[t] != rank::kCloseBracket);
-}
+// Folds the stack with token on top for as long as a rule applies, then
+// leaves token on top (unless the finish rule took it). The stack must have
+// room for it. Returns the value of the expression when the stack folds to
+// one number and the end token, else 0. May raise Syntax, Bracket or Math,
+// never clears a code. A place it records may end with the blanks before
+// the next token.
+double ReduceWith(TStack& stack, Token token, ErrorState& error) noexcept;
 
-// Folds the top of the stack for as long as a rule applies. Returns the
-// value of the expression when the stack folds to one number and the end
-// token, else 0. May raise Syntax, Bracket or Math, never clears a code.
-// A place it records may end with the blanks before the next token.
-inline double Reduce(TStack& stack, ErrorState& error) noexcept {
-  return NothingToFold(stack) ? 0 : ReduceByRules(stack, error);
+// The same fold for the stack as it stands, its top entry as the token.
+double Reduce(TStack& stack, ErrorState& error) noexcept;
+
+// Pushes token and folds. A full stack refuses the token (Status 1) and is
+// folded as it stands. Most pushes fold nothing: every rule but the finish
+// and the group rule needs a number just below the top, and those two need
+// an end token or a close bracket on top; that is settled here without
+// entering the rules.
+inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexcept {
+  const std::int32_t n = stack.Count;
+  if (n >= TStack::Capacity) {
+    stack.Status = 1;  // refused: the driver reports the Stack error
+    return Reduce(stack, error);
+  }
+  const bool endOrClose = token.code == kEndCode || (token.code != kNumberCode && token.value == rank::kCloseBracket);
+  if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode)) {
+    stack.Push(token.code, token.value, token.start);
+    return 0;
+  }
+  return ReduceWith(stack, token, error);
 }
 
 inline bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
