@@ -9,11 +9,14 @@
 namespace evaluator {
 
 // A token on its way onto the stack, with where it starts in the text.
+// Laid out in 16 bytes, so that it is passed in registers.
 struct Token {
-  std::uint8_t code;
+  constexpr Token(std::uint8_t c, double v, std::uint32_t s) noexcept : value(v), start(s), code(c) {}
   double value;
   std::uint32_t start;
+  std::uint8_t code;
 };
+static_assert(sizeof(Token) == 16);
 
 // Folds the stack with token on top for as long as a rule applies, then
 // leaves token on top (unless the finish rule took it). The stack must have
@@ -37,7 +40,7 @@ inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexc
     stack.Status = 1;  // refused: the driver reports the Stack error
     return Reduce(stack, error);
   }
-  const bool endOrClose = token.code == kEndCode || (token.code != kNumberCode && token.value == rank::kCloseBracket);
+  const bool endOrClose = token.code == kEndCode || token.code == ')' || token.code == ']' || token.code == '}';
   if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode)) {
     stack.Push(token.code, token.value, token.start);
     return 0;
