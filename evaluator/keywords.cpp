@@ -27,13 +27,11 @@ constexpr bool SpreadsWithoutCollision(std::uint64_t multiplier) noexcept {
   return true;
 }
 
-// The first odd multiplier from a well-mixing start that spreads the table.
-constexpr std::uint64_t FindMultiplier() noexcept {
-  std::uint64_t multiplier = 0x9E3779B97F4A7C15;
-  while (!SpreadsWithoutCollision(multiplier)) multiplier += 2;
-  return multiplier;
-}
-constexpr std::uint64_t kMultiplier = FindMultiplier();
+// The first odd multiplier upward from 0x9E3779B97F4A7C15 (2^64 divided by
+// the golden ratio) that spreads the table, found once offline: searching
+// at compile time takes more steps than some compilers allow.
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4AA71D;
+static_assert(SpreadsWithoutCollision(kMultiplier), "the keyword table changed: find a new multiplier");
 
 struct Slots {
   std::array<std::uint8_t, kSlotCount> entry;
