@@ -29,11 +29,22 @@ double ReduceWith(TStack& stack, Token token, ErrorState& error) noexcept;
 // The same fold for the stack as it stands, its top entry as the token.
 double Reduce(TStack& stack, ErrorState& error) noexcept;
 
+// True when the number at index stands at the bottom or just after an open
+// bracket, with no number below that bracket: no rule folds it with what
+// lies below, whatever arrives on top but an end token or a close bracket.
+// The first number of an expression or a group is such a number.
+inline bool NumberStandsAlone(const TStack& stack, std::int32_t index) noexcept {
+  if (index == 0) return true;
+  const std::uint8_t below = stack.Codes[index - 1];
+  const bool open = below == '(' || below == '[' || below == '{';
+  return open && (index == 1 || stack.Codes[index - 2] != kNumberCode);
+}
+
 // Pushes token and folds. A full stack refuses the token (Status 1) and is
 // folded as it stands. Most pushes fold nothing: every rule but the finish
-// and the group rule needs a number just below the top, and those two need
-// an end token or a close bracket on top; that is settled here without
-// entering the rules.
+// and the group rule needs a number just below the top and something it can
+// fold with below that, and those two need an end token or a close bracket
+// on top; that is settled here without entering the rules.
 inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexcept {
   const std::int32_t n = stack.Count;
   if (n >= TStack::Capacity) {
@@ -41,7 +52,7 @@ inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexc
     return Reduce(stack, error);
   }
   const bool endOrClose = token.code == kEndCode || token.code == ')' || token.code == ']' || token.code == '}';
-  if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode)) {
+  if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode || NumberStandsAlone(stack, n - 1))) {
     stack.Push(token.code, token.value, token.start);
     return 0;
   }
