@@ -186,27 +186,32 @@ const char* ScanOpenBrackets(Scan& scan, const char* p) noexcept {
 
 // A run of close brackets. One that closes a group of one number, the usual
 // case once inner groups have folded, leaves that number where the open
-// bracket stood without entering the rules; any other goes through them.
+// bracket stood without entering the rules; the first that does not is left
+// to ScanOperator, on its own.
 const char* ScanCloseBrackets(Scan& scan, const char* p) noexcept {
   TStack& stack = scan.stack;
   std::int32_t n = stack.Count;
-  while (n >= 2 && n < TStack::Capacity && stack.Codes[n - 1] == kNumberCode &&
-         IsMatchingPair(stack.Codes[n - 2], static_cast<std::uint8_t>(*p))) {
-    stack.Values[n - 2] = stack.Values[n - 1];
-    stack.Codes[n - 2] = kNumberCode;
-    --n;
-    --scan.bracketDepth;
-    ++p;
-    const bool numberBelow = n >= 2 && stack.Codes[n - 2] == kNumberCode;
-    if (numberBelow || ClassOf(*p) != ByteClass::kCloseBracket) {
-      stack.Count = n;
-      if (numberBelow) Reduce(stack, scan.error);  // the rules go on from the new number
-      return p;
+  const char* const first = p;
+  bool numberBelow = false;
+  if (n < TStack::Capacity) {  // each close bracket is pushed first: a full stack refuses it
+    while (n >= 2 && stack.Codes[n - 1] == kNumberCode &&
+           IsMatchingPair(stack.Codes[n - 2], static_cast<std::uint8_t>(*p))) {
+      stack.Values[n - 2] = stack.Values[n - 1];
+      stack.Codes[n - 2] = kNumberCode;
+      --n;
+      ++p;
+      numberBelow = n >= 2 && stack.Codes[n - 2] == kNumberCode;
+      if (numberBelow || ClassOf(*p) != ByteClass::kCloseBracket) break;
     }
   }
+  if (p == first) {
+    ScanOperator(scan, p, -1);
+    return p + 1;
+  }
   stack.Count = n;
-  ScanOperator(scan, p, -1);
-  return p + 1;
+  scan.bracketDepth -= static_cast<int>(p - first);
+  if (numberBelow) Reduce(stack, scan.error);  // the rules go on from the new number
+  return p;
 }
 
 // The open bracket still open nearest the end of the text. Bracket depth is
