@@ -1,5 +1,6 @@
 #include "interface/call.h"
 
+#include <array>
 #include <cstring>
 
 #include "evaluator/driver.h"
@@ -55,26 +56,51 @@ void Settle(CallState& state, const char* expression, const evaluator::Outcome& 
   ClearErrorPlace(state);
 }
 
-// The caller's text is never written: this works on the working copy.
-double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, bool numericFormat) noexcept {
-  evaluator::Normalize(text, TextOptionsOf(state.Options));
-  if (char* equals = std::strchr(text, '=')) *equals = '\0';
-  const evaluator::Outcome outcome = evaluator::EvaluateExpression(text);
+double Finish(CallState& state, const char* expression, const char* workingText) noexcept {
+  const evaluator::Outcome outcome = evaluator::EvaluateExpression(workingText);
   Settle(state, expression, outcome);
   double value = outcome.value;
-  if (state.ErrorCode == error_code::kNone && numericFormat)
+  if (state.ErrorCode == error_code::kNone && !state.PatternFormat)
     value = presentation::RoundByFormat(state.FormatText, value);
   return value;
 }
 
-// numericFormat: whether the format text is numeric, decided once per call.
-double Evaluate(CallState& state, const char* expression, bool numericFormat) noexcept {
+// The caller's text is never written: this works on the working copy, whose
+// bytes before plainLength need no mapping.
+double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t plainLength) noexcept {
+  evaluator::NormalizeFrom(text, plainLength, TextOptionsOf(state.Options));
+  if (char* equals = std::strchr(text + plainLength, '=')) *equals = '\0';
+  return Finish(state, expression, text);
+}
+
+// Printable ASCII other than "=": normalizing keeps such a byte as it is and
+// nothing is cut at it.
+constexpr std::array<bool, 256> BuildVerbatimBytes() {
+  std::array<bool, 256> verbatim{};
+  for (int b = 0x20; b < 0x80; ++b) verbatim[b] = b != '=';
+  return verbatim;
+}
+
+constexpr std::array<bool, 256> kVerbatimBytes = BuildVerbatimBytes();
+
+std::size_t VerbatimLength(const char* text) noexcept {
+  std::size_t i = 0;
+  while (kVerbatimBytes[static_cast<unsigned char>(text[i])]) ++i;
+  return i;
+}
+
+double Evaluate(CallState& state, const char* expression) noexcept {
   if (expression == nullptr) expression = "";
-  const std::size_t length = std::strlen(expression);
+  // Most texts are short printable ASCII with no "=": they are their own
+  // working text, so the evaluator reads the caller's bytes (it never writes
+  // them) and there is nothing to copy.
+  const std::size_t verbatim = VerbatimLength(expression);
+  if (expression[verbatim] == '\0' && verbatim < kInlineCopySize) return Finish(state, expression, expression);
+  const std::size_t length = verbatim + std::strlen(expression + verbatim);
   if (length < kInlineCopySize) {
     char copy[kInlineCopySize];
     std::memcpy(copy, expression, length + 1);
-    return EvaluateWorkingCopy(state, expression, copy, numericFormat);
+    return EvaluateWorkingCopy(state, expression, copy, verbatim);
   }
   TAstring copy;
   copy.Assign(expression);
@@ -82,7 +108,7 @@ double Evaluate(CallState& state, const char* expression, bool numericFormat) no
     RecordError(state, expression, {0, error_code::kMemory, {}});
     return 0;
   }
-  return EvaluateWorkingCopy(state, expression, copy.Text(), numericFormat);
+  return EvaluateWorkingCopy(state, expression, copy.Text(), verbatim);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
@@ -101,17 +127,16 @@ bool IsNumericFormatText(const char* formatText) noexcept {
 
 double EvaluateToValue(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  double value = Evaluate(state, expression, IsNumericFormatText(state.FormatText));
+  double value = Evaluate(state, expression);
   SettleBeforeRestore(value);
   return value;
 }
 
 const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  const bool numericFormat = IsNumericFormatText(state.FormatText);
-  double value = Evaluate(state, expression, numericFormat);
+  double value = Evaluate(state, expression);
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
-  if (numericFormat) {
+  if (!state.PatternFormat) {
     WriteResultText(state.OutputText, value);
   } else if (!presentation::FormatByPattern(
                  state.OutputText, state.FormatText, value,
@@ -133,6 +158,7 @@ const char* StoreFormatText(CallState& state, const char* text) noexcept {
   std::size_t i = 0;
   for (; i < kFormatTextLength && text[i] != '\0'; ++i) state.FormatText[i] = text[i];
   for (; i < kFormatTextLength; ++i) state.FormatText[i] = '\0';
+  state.PatternFormat = !IsNumericFormatText(state.FormatText);
   return state.FormatText;
 }
 
