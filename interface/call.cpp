@@ -60,7 +60,8 @@ double Finish(CallState& state, const char* expression, const char* workingText)
   const evaluator::Outcome outcome = evaluator::EvaluateExpression(workingText);
   Settle(state, expression, outcome);
   double value = outcome.value;
-  if (state.ErrorCode == error_code::kNone && !state.PatternFormat)
+  // An empty format rounds nothing: no need to call for it.
+  if (state.ErrorCode == error_code::kNone && !state.PatternFormat && state.FormatText[0] != '\0')
     value = presentation::RoundByFormat(state.FormatText, value);
   return value;
 }
@@ -68,7 +69,7 @@ double Finish(CallState& state, const char* expression, const char* workingText)
 // The caller's text is never written: this works on the working copy, whose
 // bytes before plainLength need no mapping.
 double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t plainLength) noexcept {
-  evaluator::NormalizeFrom(text, plainLength, TextOptionsOf(state.Options));
+  evaluator::Normalize(text, TextOptionsOf(state.Options), plainLength);
   if (char* equals = std::strchr(text + plainLength, '=')) *equals = '\0';
   return Finish(state, expression, text);
 }
@@ -89,13 +90,9 @@ std::size_t VerbatimLength(const char* text) noexcept {
   return i;
 }
 
-double Evaluate(CallState& state, const char* expression) noexcept {
-  if (expression == nullptr) expression = "";
-  // Most texts are short printable ASCII with no "=": they are their own
-  // working text, so the evaluator reads the caller's bytes (it never writes
-  // them) and there is nothing to copy.
-  const std::size_t verbatim = VerbatimLength(expression);
-  if (expression[verbatim] == '\0' && verbatim < kInlineCopySize) return Finish(state, expression, expression);
+// Texts with bytes to map or an "=" to cut at, and texts of 512 bytes or
+// more, evaluate on a working copy; its first verbatim bytes need no look.
+[[gnu::noinline]] double EvaluateCopy(CallState& state, const char* expression, std::size_t verbatim) noexcept {
   const std::size_t length = verbatim + std::strlen(expression + verbatim);
   if (length < kInlineCopySize) {
     char copy[kInlineCopySize];
@@ -109,6 +106,17 @@ double Evaluate(CallState& state, const char* expression) noexcept {
     return 0;
   }
   return EvaluateWorkingCopy(state, expression, copy.Text(), verbatim);
+}
+
+double Evaluate(CallState& state, const char* expression) noexcept {
+  if (expression == nullptr) expression = "";
+  // Most texts are short printable ASCII with no "=": they are their own
+  // working text, so the evaluator reads the caller's bytes (it never writes
+  // them) and there is nothing to copy.
+  const std::size_t verbatim = VerbatimLength(expression);
+  if (expression[verbatim] != '\0' || verbatim >= kInlineCopySize) [[unlikely]]
+    return EvaluateCopy(state, expression, verbatim);
+  return Finish(state, expression, expression);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
