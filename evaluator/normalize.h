@@ -45,4 +45,13 @@ struct ByteSpan {
 // the caller's text again; meant for reporting an error, not for every call.
 ByteSpan CallerBytesOf(const char* callerText, Place place, TextOptions options) noexcept;
 
+// The same for a caller's text of `length` bytes of printable ASCII, which
+// is its own working text: no walk needed.
+inline ByteSpan VerbatimBytesOf(Place place, std::size_t length) noexcept {
+  if (place.start >= length) return {length, 0};
+  if (place.end <= place.start) return {place.start, 0};
+  const std::size_t end = place.end < length ? place.end : length;
+  return {place.start, end - place.start};
+}
+
 }  // namespace evaluator

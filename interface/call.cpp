@@ -33,7 +33,8 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
 
 // Records a failed evaluation: its code, its text and its place in the
 // caller's text. Out of the way of successes, which need none of it.
-[[gnu::cold, gnu::noinline]] void RecordError(CallState& state, const char* expression,
+// The first verbatim bytes of the expression are printable ASCII.
+[[gnu::cold, gnu::noinline]] void RecordError(CallState& state, const char* expression, std::size_t verbatim,
                                              const evaluator::Outcome& outcome) noexcept {
   state.ErrorCode = outcome.code;
   SetErrorText(state);
@@ -41,14 +42,17 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
     ClearErrorPlace(state);
     return;
   }
-  const evaluator::ByteSpan span = evaluator::CallerBytesOf(expression, outcome.place, TextOptionsOf(state.Options));
+  const evaluator::ByteSpan span =
+      expression[verbatim] == '\0' ? evaluator::VerbatimBytesOf(outcome.place, verbatim)
+                                   : evaluator::CallerBytesOf(expression, outcome.place, TextOptionsOf(state.Options));
   state.ErrorOffset = static_cast<long>(span.offset);
   state.ErrorLength = static_cast<long>(span.length);
 }
 
-void Settle(CallState& state, const char* expression, const evaluator::Outcome& outcome) noexcept {
+void Settle(CallState& state, const char* expression, std::size_t verbatim,
+            const evaluator::Outcome& outcome) noexcept {
   if (outcome.code != error_code::kNone) {
-    RecordError(state, expression, outcome);
+    RecordError(state, expression, verbatim, outcome);
     return;
   }
   state.ErrorCode = error_code::kNone;
@@ -56,9 +60,9 @@ void Settle(CallState& state, const char* expression, const evaluator::Outcome& 
   ClearErrorPlace(state);
 }
 
-double Finish(CallState& state, const char* expression, const char* workingText) noexcept {
+double Finish(CallState& state, const char* expression, std::size_t verbatim, const char* workingText) noexcept {
   const evaluator::Outcome outcome = evaluator::EvaluateExpression(workingText);
-  Settle(state, expression, outcome);
+  Settle(state, expression, verbatim, outcome);
   double value = outcome.value;
   // An empty format rounds nothing: no need to call for it.
   if (state.ErrorCode == error_code::kNone && !state.PatternFormat && state.FormatText[0] != '\0')
@@ -67,11 +71,11 @@ double Finish(CallState& state, const char* expression, const char* workingText)
 }
 
 // The caller's text is never written: this works on the working copy, whose
-// bytes before plainLength need no mapping.
-double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t plainLength) noexcept {
-  evaluator::Normalize(text, TextOptionsOf(state.Options), plainLength);
-  if (char* equals = std::strchr(text + plainLength, '=')) *equals = '\0';
-  return Finish(state, expression, text);
+// bytes before verbatim need no mapping.
+double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t verbatim) noexcept {
+  evaluator::Normalize(text, TextOptionsOf(state.Options), verbatim);
+  if (char* equals = std::strchr(text + verbatim, '=')) *equals = '\0';
+  return Finish(state, expression, verbatim, text);
 }
 
 // Printable ASCII other than "=": normalizing keeps such a byte as it is and
@@ -102,7 +106,7 @@ std::size_t VerbatimLength(const char* text) noexcept {
   TAstring copy;
   copy.Assign(expression);
   if (copy.Failed()) {
-    RecordError(state, expression, {0, error_code::kMemory, {}});
+    RecordError(state, expression, verbatim, {0, error_code::kMemory, {}});
     return 0;
   }
   return EvaluateWorkingCopy(state, expression, copy.Text(), verbatim);
@@ -116,7 +120,7 @@ double Evaluate(CallState& state, const char* expression) noexcept {
   const std::size_t verbatim = VerbatimLength(expression);
   if (expression[verbatim] != '\0' || verbatim >= kInlineCopySize) [[unlikely]]
     return EvaluateCopy(state, expression, verbatim);
-  return Finish(state, expression, expression);
+  return Finish(state, expression, verbatim, expression);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
