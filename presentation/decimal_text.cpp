@@ -3,6 +3,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 // GCC 12 for aarch64 warns about an array index inside fmt's inlined
 // integer-to-digits loop (format_decimal, writing the exponent); the warning
@@ -39,18 +40,6 @@ namespace {
 
 constexpr std::uint64_t kFifteenDigitLimit = 1'000'000'000'000'000;  // 10^15
 
-// Writes the decimal digits of n (at least one) and returns their end.
-char* WriteDigits(char* destination, std::uint64_t n) noexcept {
-  char reversed[20];
-  int count = 0;
-  do {
-    reversed[count++] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
-  while (count > 0) *destination++ = reversed[--count];
-  return destination;
-}
-
 }  // namespace
 
 // A double is m * 2^-k with m odd, that is m * 5^k / 10^k: when m * 5^k is
@@ -62,20 +51,17 @@ char* WriteExactFifteenDigitsGeneral(char* destination, double x) noexcept {
   const bool negative = (bits >> 63) != 0;
   const auto biasedExponent = static_cast<int>((bits >> 52) & 0x7FF);
   std::uint64_t significand = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biasedExponent == 0 && significand == 0) {
-    if (negative) *destination++ = '-';
-    *destination++ = '0';
-    return destination;
+  int fractionBits = 0;  // x = significand / 2^fractionBits
+  if (biasedExponent != 0 || significand != 0) {
+    // Subnormals, infinities and NaNs; and from 2^52 on, x is 10^15 or more.
+    if (biasedExponent == 0 || biasedExponent >= 1075) return nullptr;
+    significand |= std::uint64_t{1} << 52;
+    fractionBits = 1075 - biasedExponent;
+    const int trailingZeros = std::countr_zero(significand);
+    const int dropped = trailingZeros < fractionBits ? trailingZeros : fractionBits;
+    significand >>= dropped;
+    fractionBits -= dropped;
   }
-  // Subnormals, infinities and NaNs; and from 2^52 on, x is 10^15 or more.
-  if (biasedExponent == 0 || biasedExponent >= 1075) return nullptr;
-  significand |= std::uint64_t{1} << 52;
-  int fractionBits = 1075 - biasedExponent;  // x = significand / 2^fractionBits
-  const int trailingZeros = std::countr_zero(significand);
-  const int dropped = trailingZeros < fractionBits ? trailingZeros : fractionBits;
-  significand >>= dropped;
-  fractionBits -= dropped;
-
   // digits = significand * 5^fractionBits, if it stays below 10^15 (5^22
   // alone does not).
   if (fractionBits > 21) return nullptr;
@@ -86,25 +72,32 @@ char* WriteExactFifteenDigitsGeneral(char* destination, double x) noexcept {
   }
   if (digits >= kFifteenDigitLimit) return nullptr;
 
-  char text[20];
-  const int count = static_cast<int>(WriteDigits(text, digits) - text);
+  // The text is built from its end: the digits, then what goes before them.
+  char text[24];
+  char* const end = text + sizeof text;
+  char* p = end;
+  do {
+    *--p = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  } while (digits != 0);
+  const int count = static_cast<int>(end - p);
   // The decimal exponent; below -4 the form is scientific, left to the
   // general conversion. digits is odd when fractionBits > 0: no trailing zero.
   if (count - 1 - fractionBits < -4) return nullptr;
-  if (negative) *destination++ = '-';
   const int integerDigits = count - fractionBits;
   if (integerDigits <= 0) {
-    *destination++ = '0';
-    *destination++ = '.';
-    for (int i = integerDigits; i < 0; ++i) *destination++ = '0';
-    for (int i = 0; i < count; ++i) *destination++ = text[i];
-    return destination;
+    for (int i = integerDigits; i < 0; ++i) *--p = '0';
+    *--p = '.';
+    *--p = '0';
+  } else if (fractionBits > 0) {
+    for (int i = 0; i < integerDigits; ++i, ++p) p[-1] = p[0];
+    *--p = '.';
+    p -= integerDigits;
   }
-  for (int i = 0; i < integerDigits; ++i) *destination++ = text[i];
-  if (fractionBits == 0) return destination;
-  *destination++ = '.';
-  for (int i = integerDigits; i < count; ++i) *destination++ = text[i];
-  return destination;
+  if (negative) *--p = '-';
+  const auto length = static_cast<std::size_t>(end - p);
+  std::memcpy(destination, p, length);
+  return destination + length;
 }
 
 #if defined(__cpp_lib_to_chars)
