@@ -24,8 +24,9 @@ void NormalizeFrom(char* text, std::size_t from, TextOptions options) noexcept;
 // one byte 0xFF: a word byte that is part of no keyword. The text never
 // grows. Printable ASCII reads the same in both encodings and never
 // changes; most texts are nothing else and cost one look at each byte.
-inline void Normalize(char* text, TextOptions options) noexcept {
-  std::size_t i = 0;
+// The first `from` bytes are known to be printable ASCII.
+inline void Normalize(char* text, TextOptions options, std::size_t from = 0) noexcept {
+  std::size_t i = from;
   while (static_cast<unsigned char>(text[i] - 0x20) < 0x60) ++i;
   if (text[i] != '\0') NormalizeFrom(text, i, options);
 }
@@ -43,5 +44,14 @@ struct ByteSpan {
 // empty place maps to an empty span where its working offset falls. Walks
 // the caller's text again; meant for reporting an error, not for every call.
 ByteSpan CallerBytesOf(const char* callerText, Place place, TextOptions options) noexcept;
+
+// The same for a caller's text of `length` bytes of printable ASCII, which
+// is its own working text: no walk needed.
+inline ByteSpan VerbatimBytesOf(Place place, std::size_t length) noexcept {
+  if (place.start >= length) return {length, 0};
+  if (place.end <= place.start) return {place.start, 0};
+  const std::size_t end = place.end < length ? place.end : length;
+  return {place.start, end - place.start};
+}
 
 }  // namespace evaluator

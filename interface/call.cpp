@@ -1,5 +1,6 @@
 #include "interface/call.h"
 
+#include <array>
 #include <cstring>
 
 #include "evaluator/driver.h"
@@ -32,7 +33,8 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
 
 // Records a failed evaluation: its code, its text and its place in the
 // caller's text. Out of the way of successes, which need none of it.
-[[gnu::cold, gnu::noinline]] void RecordError(CallState& state, const char* expression,
+// The first verbatim bytes of the expression are printable ASCII.
+[[gnu::cold, gnu::noinline]] void RecordError(CallState& state, const char* expression, std::size_t verbatim,
                                              const evaluator::Outcome& outcome) noexcept {
   state.ErrorCode = outcome.code;
   SetErrorText(state);
@@ -40,14 +42,17 @@ evaluator::TextOptions TextOptionsOf(unsigned options) noexcept {
     ClearErrorPlace(state);
     return;
   }
-  const evaluator::ByteSpan span = evaluator::CallerBytesOf(expression, outcome.place, TextOptionsOf(state.Options));
+  const evaluator::ByteSpan span =
+      expression[verbatim] == '\0' ? evaluator::VerbatimBytesOf(outcome.place, verbatim)
+                                   : evaluator::CallerBytesOf(expression, outcome.place, TextOptionsOf(state.Options));
   state.ErrorOffset = static_cast<long>(span.offset);
   state.ErrorLength = static_cast<long>(span.length);
 }
 
-void Settle(CallState& state, const char* expression, const evaluator::Outcome& outcome) noexcept {
+void Settle(CallState& state, const char* expression, std::size_t verbatim,
+            const evaluator::Outcome& outcome) noexcept {
   if (outcome.code != error_code::kNone) {
-    RecordError(state, expression, outcome);
+    RecordError(state, expression, verbatim, outcome);
     return;
   }
   state.ErrorCode = error_code::kNone;
@@ -55,34 +60,67 @@ void Settle(CallState& state, const char* expression, const evaluator::Outcome& 
   ClearErrorPlace(state);
 }
 
-// The caller's text is never written: this works on the working copy.
-double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, bool numericFormat) noexcept {
-  evaluator::Normalize(text, TextOptionsOf(state.Options));
-  if (char* equals = std::strchr(text, '=')) *equals = '\0';
-  const evaluator::Outcome outcome = evaluator::EvaluateExpression(text);
-  Settle(state, expression, outcome);
+double Finish(CallState& state, const char* expression, std::size_t verbatim, const char* workingText) noexcept {
+  const evaluator::Outcome outcome = evaluator::EvaluateExpression(workingText);
+  Settle(state, expression, verbatim, outcome);
   double value = outcome.value;
-  if (state.ErrorCode == error_code::kNone && numericFormat)
+  // An empty format rounds nothing: no need to call for it.
+  if (state.ErrorCode == error_code::kNone && !state.PatternFormat && state.FormatText[0] != '\0')
     value = presentation::RoundByFormat(state.FormatText, value);
   return value;
 }
 
-// numericFormat: whether the format text is numeric, decided once per call.
-double Evaluate(CallState& state, const char* expression, bool numericFormat) noexcept {
-  if (expression == nullptr) expression = "";
-  const std::size_t length = std::strlen(expression);
+// The caller's text is never written: this works on the working copy, whose
+// bytes before verbatim need no mapping.
+double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t verbatim) noexcept {
+  evaluator::Normalize(text, TextOptionsOf(state.Options), verbatim);
+  if (char* equals = std::strchr(text + verbatim, '=')) *equals = '\0';
+  return Finish(state, expression, verbatim, text);
+}
+
+// Printable ASCII other than "=": normalizing keeps such a byte as it is and
+// nothing is cut at it.
+constexpr std::array<bool, 256> BuildVerbatimBytes() {
+  std::array<bool, 256> verbatim{};
+  for (int b = 0x20; b < 0x80; ++b) verbatim[b] = b != '=';
+  return verbatim;
+}
+
+constexpr std::array<bool, 256> kVerbatimBytes = BuildVerbatimBytes();
+
+std::size_t VerbatimLength(const char* text) noexcept {
+  std::size_t i = 0;
+  while (kVerbatimBytes[static_cast<unsigned char>(text[i])]) ++i;
+  return i;
+}
+
+// Texts with bytes to map or an "=" to cut at, and texts of 512 bytes or
+// more, evaluate on a working copy; its first verbatim bytes need no look.
+[[gnu::noinline]] double EvaluateCopy(CallState& state, const char* expression, std::size_t verbatim) noexcept {
+  const std::size_t length = verbatim + std::strlen(expression + verbatim);
   if (length < kInlineCopySize) {
     char copy[kInlineCopySize];
     std::memcpy(copy, expression, length + 1);
-    return EvaluateWorkingCopy(state, expression, copy, numericFormat);
+    return EvaluateWorkingCopy(state, expression, copy, verbatim);
   }
   TAstring copy;
   copy.Assign(expression);
   if (copy.Failed()) {
-    RecordError(state, expression, {0, error_code::kMemory, {}});
+    RecordError(state, expression, verbatim, {0, error_code::kMemory, {}});
     return 0;
   }
-  return EvaluateWorkingCopy(state, expression, copy.Text(), numericFormat);
+  return EvaluateWorkingCopy(state, expression, copy.Text(), verbatim);
+}
+
+double Evaluate(CallState& state, const char* expression) noexcept {
+  if (expression == nullptr) expression = "";
+  // Most texts are short printable ASCII with no "=": they are their own
+  // working text, so the evaluator reads the caller's bytes (it never writes
+  // them) and there is nothing to copy.
+  const std::size_t verbatim = VerbatimLength(expression);
+  if (expression[verbatim] != '\0' || verbatim >= kInlineCopySize) [[unlikely]]
+    return EvaluateCopy(state, expression, verbatim);
+  return Finish(state, expression, verbatim, expression);
 }
 
 bool IsBlankOrControl(char byte) noexcept {
@@ -101,17 +139,16 @@ bool IsNumericFormatText(const char* formatText) noexcept {
 
 double EvaluateToValue(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  double value = Evaluate(state, expression, IsNumericFormatText(state.FormatText));
+  double value = Evaluate(state, expression);
   SettleBeforeRestore(value);
   return value;
 }
 
 const char* EvaluateToText(CallState& state, const char* expression) noexcept {
   FloatingPointScope scope;
-  const bool numericFormat = IsNumericFormatText(state.FormatText);
-  double value = Evaluate(state, expression, numericFormat);
+  double value = Evaluate(state, expression);
   if (state.ErrorCode != error_code::kNone) return state.OutputText;
-  if (numericFormat) {
+  if (!state.PatternFormat) {
     WriteResultText(state.OutputText, value);
   } else if (!presentation::FormatByPattern(
                  state.OutputText, state.FormatText, value,
@@ -133,6 +170,7 @@ const char* StoreFormatText(CallState& state, const char* text) noexcept {
   std::size_t i = 0;
   for (; i < kFormatTextLength && text[i] != '\0'; ++i) state.FormatText[i] = text[i];
   for (; i < kFormatTextLength; ++i) state.FormatText[i] = '\0';
+  state.PatternFormat = !IsNumericFormatText(state.FormatText);
   return state.FormatText;
 }
 

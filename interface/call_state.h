@@ -27,6 +27,9 @@ struct CallState {
   std::int32_t ErrorCode = error_code::kNone;
   char OutputText[kOutputTextSize] = {};
   char FormatText[kFormatTextLength + 1] = {};
+  // Whether FormatText is a printf-like pattern rather than a number (or
+  // empty); decided when the format is stored, not at every evaluation.
+  bool PatternFormat = false;
   unsigned Options = 0;
   // The last error's token in the caller's text, in bytes; -1 and 0 when
   // the last evaluation succeeded or its error has no place. Only contexts

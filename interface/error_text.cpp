@@ -1,40 +1,39 @@
 #include "interface/error_text.h"
 
 #include <cstring>
-#include <string_view>
+#include <iterator>
 
 namespace interface {
 
 namespace {
 
+// Every text padded to one size, so that writing one is a single fixed copy.
 struct ErrorText {
-  std::int32_t code;
-  std::string_view text;
+  char bytes[sizeof "Err.Bracket"];
 };
+static_assert(sizeof(ErrorText) <= kOutputTextSize);
 
-// "Err." and the name of each code; 0 and unknown codes are handled below.
+constexpr std::int32_t kLowestCode = error_code::kMath;
+
+// "Err." and the name of each code from Math (-1) to Format (5); "" for 0.
 constexpr ErrorText kErrorTexts[] = {
-    {error_code::kSyntax, "Err.Syntax"}, {error_code::kBracket, "Err.Bracket"},
-    {error_code::kStack, "Err.Stack"},   {error_code::kMemory, "Err.Memory"},
-    {error_code::kFormat, "Err.Format"}, {error_code::kMath, "Err.Math"},
+    {"Err.Math"}, {""}, {"Err.Syntax"}, {"Err.Bracket"}, {"Err.Stack"}, {"Err.Memory"}, {"Err.Format"},
 };
+static_assert(error_code::kMath == -1 && error_code::kNone == 0 && error_code::kSyntax == 1 &&
+              error_code::kBracket == 2 && error_code::kStack == 3 && error_code::kMemory == 4 &&
+              error_code::kFormat == 5);
 
-constexpr std::string_view TextOf(std::int32_t code) noexcept {
-  if (code == error_code::kNone) return "";
-  for (const ErrorText& entry : kErrorTexts)
-    if (entry.code == code) return entry.text;
-  return "Err.";  // a code outside the table has no name
+constexpr ErrorText kUnnamed = {"Err."};  // a code outside the table has no name
+
+const ErrorText& TextOf(std::int32_t code) noexcept {
+  const auto index = static_cast<std::uint32_t>(code - kLowestCode);
+  return index < std::size(kErrorTexts) ? kErrorTexts[index] : kUnnamed;
 }
-
-static_assert(std::size(kErrorTexts) == 6);
 
 }  // namespace
 
 void SetErrorText(CallState& state) noexcept {
-  const std::string_view text = TextOf(state.ErrorCode);
-  static_assert(sizeof("Err.Bracket") <= kOutputTextSize);
-  std::memcpy(state.OutputText, text.data(), text.size());
-  state.OutputText[text.size()] = '\0';
+  std::memcpy(state.OutputText, TextOf(state.ErrorCode).bytes, sizeof(ErrorText));
 }
 
 }  // namespace interface

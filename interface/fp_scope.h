@@ -9,8 +9,8 @@ namespace interface {
 // where the x87 has one, and every trap masked, whatever the host has set,
 // and hands the host's floating-point environment back as it was: control
 // registers, rounding mode and the raised flags. The usual host runs with
-// the defaults; then only the flags need restoring, which is far cheaper
-// than a full save.
+// the default controls; then only the flags need restoring, which is far
+// cheaper than a full save.
 class FloatingPointScope {
  public:
   FloatingPointScope() noexcept { Enter(); }
@@ -30,8 +30,9 @@ class FloatingPointScope {
     asm volatile("fnstcw %0" : "=m"(x87Control_));
     asm volatile("fnstsw %0" : "=m"(x87Status_));
     asm volatile("stmxcsr %0" : "=m"(sseControl_));
-    fullRestore_ = x87Control_ != kDefaultX87Control || (x87Status_ & kX87Flags) != 0 ||
-                   (sseControl_ & ~kSseFlags) != kDefaultSseControl;
+    // Raised flags, the host's or the call's, change no result: only
+    // non-default controls need the full save.
+    fullRestore_ = x87Control_ != kDefaultX87Control || (sseControl_ & ~kSseFlags) != kDefaultSseControl;
     if (fullRestore_) {
       std::fegetenv(&saved_);
       std::fesetenv(FE_DFL_ENV);
@@ -43,12 +44,30 @@ class FloatingPointScope {
       std::fesetenv(&saved_);
       return;
     }
-    // The host had no x87 flag raised. Clearing is slow (it waits for the
-    // x87 unit), so only when the call raised one.
+    // The x87 flags are written back only when the call raised one the host
+    // had not: that is slow (it waits for the x87 unit). Reading MXCSR back
+    // to skip its write would cost more than the write.
     std::uint16_t status;
     asm volatile("fnstsw %0" : "=m"(status)::"memory");
-    if ((status & kX87Flags) != 0) asm volatile("fnclex" ::: "memory");
+    if ((status & kX87Flags) != (x87Status_ & kX87Flags)) RestoreX87Flags();
     asm volatile("ldmxcsr %0" ::"m"(sseControl_) : "memory");
+  }
+
+  // Clearing is enough when the host had no flag raised, the usual case;
+  // otherwise the host's flags go back in through the x87 environment.
+  [[gnu::noinline]] void RestoreX87Flags() const noexcept {
+    if ((x87Status_ & kX87Flags) == 0) {
+      asm volatile("fnclex" ::: "memory");
+      return;
+    }
+    struct {
+      std::uint16_t control, unused1, status, unused2;
+      std::uint32_t rest[5];
+    } environment;
+    static_assert(sizeof environment == 28);
+    asm volatile("fnstenv %0" : "=m"(environment)::"memory");
+    environment.status = static_cast<std::uint16_t>((environment.status & ~kX87Flags) | (x87Status_ & kX87Flags));
+    asm volatile("fldenv %0" ::"m"(environment) : "memory");
   }
 
   std::uint16_t x87Control_ = 0;

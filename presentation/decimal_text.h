@@ -11,6 +11,12 @@ namespace presentation {
 // digits ("1e+15", "-0", "1.5e-05"). At most 22 bytes.
 char* WriteFifteenDigitsGeneral(char* destination, double x) noexcept;
 
+// The same text for a double whose exact value has at most 15 significant
+// digits and a decimal exponent of -4 or more (integers below 10^15, halves,
+// quarters, ...), written without any rounding; nullptr, with nothing
+// written, for every other double.
+char* WriteExactFifteenDigitsGeneral(char* destination, double x) noexcept;
+
 // 18 significant digits in scientific form: "d.ddddddddddddddddde+XX",
 // with at least two exponent digits. At most 24 bytes.
 char* WriteEighteenDigitsScientific(char* destination, double x) noexcept;

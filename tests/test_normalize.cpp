@@ -142,4 +142,24 @@ TEST(NormalizeLongText, MebibyteOfFullWidthDigits) {
   EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
 
+// A printable-ASCII text is its own working text: the shortcut gives the
+// walk's span for every place, inside, at and past the end, empty or not,
+// in both encodings.
+TEST(NormalizeErrorPlace, VerbatimTextMapsLikeTheWalk) {
+  for (const char* text : {"", "1", "1+*2", "(1+2)*3.5-4/2", "SIN(~x)\x7F"}) {
+    const std::size_t length = std::strlen(text);
+    for (std::uint32_t start = 0; start <= length + 2; ++start) {
+      for (std::uint32_t end = 0; end <= length + 2; ++end) {
+        const evaluator::Place place{start, end};
+        const evaluator::ByteSpan shortcut = evaluator::VerbatimBytesOf(place, length);
+        for (const evaluator::TextOptions options : {evaluator::TextOptions{}, evaluator::TextOptions{true, true}}) {
+          const evaluator::ByteSpan walked = evaluator::CallerBytesOf(text, place, options);
+          EXPECT_EQ(shortcut.offset, walked.offset) << text << " " << start << " " << end;
+          EXPECT_EQ(shortcut.length, walked.length) << text << " " << start << " " << end;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
