@@ -94,7 +94,7 @@ const char* ScanLiteral(Scan& scan, const char* start) noexcept {
 
 // The usual literal, digits with at most one point, is read and converted
 // in one pass; up to 19 digits cannot overflow the 64-bit whole number.
-const char* ScanNumber(Scan& scan, const char* start) noexcept {
+[[gnu::always_inline]] inline const char* ScanNumber(Scan& scan, const char* start) noexcept {
   const char* p = start;
   std::uint64_t mantissa = 0;
   unsigned digit;
@@ -126,15 +126,21 @@ std::uint8_t AsciiUpper(std::uint8_t b) noexcept {
 }
 
 // <word> = any run of bytes up to an operator, a digit, "." or a blank.
+// Reading the caller's bytes, a word byte outside printable ASCII would
+// need normalizing first: nullptr then, and nothing pushed.
+template <bool kCallerText>
 const char* ScanWord(Scan& scan, const char* p) noexcept {
   const char* start = p;
   std::uint64_t key = 0;
   std::uint8_t anyHigh = 0;
+  bool anyControl = false;
   for (; ClassOf(*p) == ByteClass::kWord; ++p) {
     const auto b = static_cast<std::uint8_t>(*p);
     key = key << 8 | AsciiUpper(b);
     anyHigh |= b;
+    if constexpr (kCallerText) anyControl |= b < 0x20;
   }
+  if (kCallerText && (anyHigh >= 0x80 || anyControl)) return nullptr;
   const auto length = static_cast<std::size_t>(p - start);
   const Keyword* keyword = nullptr;
   if (length <= kLongestKeyword) {
@@ -170,7 +176,7 @@ const char* ScanWord(Scan& scan, const char* p) noexcept {
 // A run of open brackets. An open bracket on top never folds (the rules
 // stop at once), so none is reduced. The bracket that finds the stack full
 // is left to ScanOperator.
-const char* ScanOpenBrackets(Scan& scan, const char* p) noexcept {
+[[gnu::always_inline]] inline const char* ScanOpenBrackets(Scan& scan, const char* p) noexcept {
   TStack& stack = scan.stack;
   std::int32_t n = stack.Count;
   const char* const first = p;
@@ -188,7 +194,7 @@ const char* ScanOpenBrackets(Scan& scan, const char* p) noexcept {
 // case once inner groups have folded, leaves that number where the open
 // bracket stood without entering the rules; the first that does not is left
 // to ScanOperator, on its own.
-const char* ScanCloseBrackets(Scan& scan, const char* p) noexcept {
+[[gnu::always_inline]] inline const char* ScanCloseBrackets(Scan& scan, const char* p) noexcept {
   TStack& stack = scan.stack;
   std::int32_t n = stack.Count;
   const char* const first = p;
@@ -238,13 +244,23 @@ Place Trimmed(const char* text, Place place) noexcept {
   return place;
 }
 
-}  // namespace
+constexpr Outcome kWorkingCopyNeeded{0, kNeedsWorkingCopy, {}};
 
-Outcome EvaluateExpression(const char* text) noexcept {
+// The caller's bytes are read in place only up to this offset: a longer
+// text is evaluated on a copy, which may fail for want of memory.
+constexpr std::size_t kLongestCallerText = 511;
+
+// The scanners are inlined into each of its two forms, as they were into
+// the one loop before: a call per token costs as much as the token's push.
+template <bool kCallerText>
+[[gnu::always_inline]] inline Outcome Evaluate(const char* text) noexcept {
   Scan scan(text);
   const char* p = text;
   while (*p == ' ') ++p;
-  if (ClassOf(*p) == ByteClass::kEnd) return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
+  if (ClassOf(*p) == ByteClass::kEnd) {
+    if (kCallerText && *p == '=') return kWorkingCopyNeeded;
+    return {0, kSyntax, scan.PlaceOf(p, p)};  // where the expression should be
+  }
 
   // An error ends scanning before the next token; the token that raised it
   // is finished first.
@@ -256,8 +272,14 @@ Outcome EvaluateExpression(const char* text) noexcept {
       case ByteClass::kCloseBracket: p = ScanCloseBrackets(scan, p); break;
       case ByteClass::kOperator: ScanOperator(scan, p++, 0); break;
       case ByteClass::kNumber: p = ScanNumber(scan, p); break;
-      case ByteClass::kWord: p = ScanWord(scan, p); break;
-      case ByteClass::kEnd: more = false; continue;
+      case ByteClass::kWord:
+        p = ScanWord<kCallerText>(scan, p);
+        if (kCallerText && p == nullptr) return kWorkingCopyNeeded;
+        break;
+      case ByteClass::kEnd:
+        if (kCallerText && *p == '=') return kWorkingCopyNeeded;
+        more = false;
+        continue;
     }
     // The first token refused is the one that found the stack full.
     if (scan.stack.Status != 0) {
@@ -265,6 +287,8 @@ Outcome EvaluateExpression(const char* text) noexcept {
       scan.refused = start;
     }
   }
+
+  if (kCallerText && scan.error.code == kNone && scan.OffsetOf(p) > kLongestCallerText) return kWorkingCopyNeeded;
 
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
@@ -281,5 +305,11 @@ Outcome EvaluateExpression(const char* text) noexcept {
   if (scan.error.code == kNone) return {value, kNone, {}};
   return {value, scan.error.code, Trimmed(text, scan.error.place)};
 }
+
+}  // namespace
+
+Outcome EvaluateExpression(const char* text) noexcept { return Evaluate<false>(text); }
+
+Outcome EvaluateCallerText(const char* text) noexcept { return Evaluate<true>(text); }
 
 }  // namespace evaluator

@@ -60,8 +60,8 @@ void Settle(CallState& state, const char* expression, std::size_t verbatim,
   ClearErrorPlace(state);
 }
 
-double Finish(CallState& state, const char* expression, std::size_t verbatim, const char* workingText) noexcept {
-  const evaluator::Outcome outcome = evaluator::EvaluateExpression(workingText);
+double Finish(CallState& state, const char* expression, std::size_t verbatim,
+              const evaluator::Outcome& outcome) noexcept {
   Settle(state, expression, verbatim, outcome);
   double value = outcome.value;
   // An empty format rounds nothing: no need to call for it.
@@ -75,7 +75,7 @@ double Finish(CallState& state, const char* expression, std::size_t verbatim, co
 double EvaluateWorkingCopy(CallState& state, const char* expression, char* text, std::size_t verbatim) noexcept {
   evaluator::Normalize(text, TextOptionsOf(state.Options), verbatim);
   if (char* equals = std::strchr(text + verbatim, '=')) *equals = '\0';
-  return Finish(state, expression, verbatim, text);
+  return Finish(state, expression, verbatim, evaluator::EvaluateExpression(text));
 }
 
 // Printable ASCII other than "=": normalizing keeps such a byte as it is and
@@ -112,15 +112,27 @@ std::size_t VerbatimLength(const char* text) noexcept {
   return EvaluateWorkingCopy(state, expression, copy.Text(), verbatim);
 }
 
+// The caller's text read in place did not evaluate: either it needs a
+// working copy, or it failed before the scan could tell. The failure stands
+// only if the text is its own working text; otherwise the copy decides,
+// evaluated from the start as if the text had never been read.
+[[gnu::cold, gnu::noinline]] double SettleCallerText(CallState& state, const char* expression,
+                                                   const evaluator::Outcome& outcome) noexcept {
+  const std::size_t verbatim = VerbatimLength(expression);
+  if (expression[verbatim] != '\0' || verbatim >= kInlineCopySize) return EvaluateCopy(state, expression, verbatim);
+  return Finish(state, expression, verbatim, outcome);
+}
+
 double Evaluate(CallState& state, const char* expression) noexcept {
   if (expression == nullptr) expression = "";
   // Most texts are short printable ASCII with no "=": they are their own
   // working text, so the evaluator reads the caller's bytes (it never writes
-  // them) and there is nothing to copy.
-  const std::size_t verbatim = VerbatimLength(expression);
-  if (expression[verbatim] != '\0' || verbatim >= kInlineCopySize) [[unlikely]]
-    return EvaluateCopy(state, expression, verbatim);
-  return Finish(state, expression, verbatim, expression);
+  // them) and there is nothing to copy. The scan itself tells whether the
+  // text is such a text, without a pass of its own.
+  const evaluator::Outcome outcome = evaluator::EvaluateCallerText(expression);
+  if (outcome.code != error_code::kNone) [[unlikely]]
+    return SettleCallerText(state, expression, outcome);
+  return Finish(state, expression, 0, outcome);
 }
 
 bool IsBlankOrControl(char byte) noexcept {

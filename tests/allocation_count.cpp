@@ -86,6 +86,33 @@ int main() {
     std::printf("without memory, 1+2 gave %g with code %d\n", shortValue, shortCode);
     ++failures;
   }
+  // Where a text stops being evaluated where the caller keeps it: from 512
+  // bytes on, and at an "=", it takes the working copy even when an error
+  // before that point settles nothing else.
+  std::string sum511 = "1";
+  while (sum511.size() < 511) sum511 += "+1";
+  const struct {
+    std::string text;
+    int code;
+  } withoutMemory[] = {
+      {sum511, EVALO_OK},
+      {sum511 + " ", EVALO_ERR_MEMORY},
+      {"1+*2" + std::string(600, ' '), EVALO_ERR_MEMORY},
+      {"1+2=" + std::string(600, '1'), EVALO_ERR_MEMORY},
+      {"=" + std::string(600, '1'), EVALO_ERR_MEMORY},
+      {"1+*2=" + std::string(400, '1'), EVALO_ERR_SYNTAX},
+  };
+  refusing = true;
+  for (const auto& c : withoutMemory) {
+    evalo(c.text.c_str());
+    const int code = error();
+    if (code != c.code) {
+      std::printf("without memory, %zu bytes \"%.8s...\" gave code %d, not %d\n", c.text.size(), c.text.c_str(), code,
+                  c.code);
+      ++failures;
+    }
+  }
+  refusing = false;
   if (failures == 0) std::puts("no allocation on the evaluation path; Err.Memory without memory");
   return failures == 0 ? 0 : 1;
 }
