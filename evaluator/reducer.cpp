@@ -33,16 +33,6 @@ void StoreNumber(TStack& stack, std::int32_t index, double value) noexcept {
   stack.Values[index] = value;
 }
 
-// ApplyOperation with the index of the operator or function, whose place
-// runs up to the start of its right operand: a fault is reported there.
-double Apply(double left, std::uint8_t code, double right, const TStack& stack, std::int32_t at,
-             ErrorState& error) noexcept {
-  const std::int32_t before = error.code;
-  const double result = ApplyOperation(left, code, right, error.code);
-  if (error.code != before) error.place = {stack.Starts[at], stack.Starts[at + 1]};  // a new code, raised here
-  return result;
-}
-
 // The rules, tried in order on the top four entries T0 (top) .. T3:
 //   finish    T0 end, one number below it, nothing else: return the number
 //   group     T0 a close bracket: fold the bracketed group
@@ -123,12 +113,12 @@ class Rules {
         if (r2 == kMarkerRank) {
           // 2E3 becomes 2 * 10^3 through the binary rule: ..., times, r, T0.
           // The times stands where the marker stood: a fault in it is the E's.
-          const double power = Apply(10, '^', right, s, t1 - 1, error_);
+          const double power = ApplyAt(10, '^', right, s, t1 - 1, error_);
           s.Codes[t1 - 1] = '*';
           s.Values[t1 - 1] = rank::kMultiplicative;
           StoreNumber(s, t1, power);
         } else {
-          StoreNumber(s, t1 - 1, Apply(0, c2, right, s, t1 - 1, error_));
+          StoreNumber(s, t1 - 1, ApplyAt(0, c2, right, s, t1 - 1, error_));
           n = t1;
         }
         continue;
@@ -139,7 +129,7 @@ class Rules {
         // a number on top is compared as the number it is).
         const bool waits = numberOnTop ? !(static_cast<double>(r2) >= top.value) : r2 < r0;
         if (waits) break;
-        StoreNumber(s, t1 - 2, Apply(s.Values[t1 - 2], c2, right, s, t1 - 1, error_));
+        StoreNumber(s, t1 - 2, ApplyAt(s.Values[t1 - 2], c2, right, s, t1 - 1, error_));
         n = t1 - 1;
         continue;
       }

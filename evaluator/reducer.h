@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "evaluator/keywords.h"
+#include "evaluator/operations.h"
 #include "evaluator/outcome.h"
 #include "evaluator/token.h"
 #include "evaluator/tstack.h"
@@ -40,13 +42,27 @@ inline bool NumberStandsAlone(const TStack& stack, std::int32_t index) noexcept 
   return open && (index == 1 || stack.Codes[index - 2] != kNumberCode);
 }
 
+// ApplyOperation for the operator or function at index `at`, whose place
+// runs up to the start of its right operand: a fault is reported there.
+inline double ApplyAt(double left, std::uint8_t code, double right, const TStack& stack, std::int32_t at,
+                      ErrorState& error) noexcept {
+  const std::int32_t before = error.code;
+  const double result = ApplyOperation(left, code, right, error.code);
+  if (error.code != before) error.place = {stack.Starts[at], stack.Starts[at + 1]};  // a new code, raised here
+  return result;
+}
+
 // Pushes token and folds. A full stack refuses the token (Status 1) and is
 // folded as it stands. Most pushes fold nothing: every rule but the finish
 // and the group rule needs a number just below the top and something it can
 // fold with below that, and those two need an end token or a close bracket
 // on top; that is settled here without entering the rules.
+// An operator or the end token over number, operator, number meets the
+// binary rule first of all the rules, and that is most folds: they are made
+// here for as long as no other rule could apply, and the finish rule after
+// them. The rules take over from the stack as these folds leave it.
 inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexcept {
-  const std::int32_t n = stack.Count;
+  std::int32_t n = stack.Count;
   if (n >= TStack::Capacity) {
     stack.Status = 1;  // refused: the driver reports the Stack error
     return Reduce(stack, error);
@@ -55,6 +71,34 @@ inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexc
   if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode || NumberStandsAlone(stack, n - 1))) {
     stack.Push(token.code, token.value, token.start);
     return 0;
+  }
+  const std::uint8_t r0 = kRankOfCode[token.code];
+  if (token.code != kNumberCode && r0 <= rank::kPower) {
+    for (; n >= 3 && stack.Codes[n - 1] == kNumberCode && stack.Codes[n - 3] == kNumberCode; n -= 2) {
+      const std::uint8_t c2 = stack.Codes[n - 2];
+      const std::uint8_t r2 = kRankOfCode[c2];
+      if (r2 < rank::kAdditive || r2 > rank::kPower) break;  // no binary operator: the rules decide
+      if (r2 < r0) {  // the operator below waits for the stronger one on top
+        stack.Count = n;
+        stack.Push(token.code, token.value, token.start);
+        return 0;
+      }
+      stack.Values[n - 3] = ApplyAt(stack.Values[n - 3], c2, stack.Values[n - 1], stack, n - 2, error);
+    }
+    stack.Count = n;
+    // A number left alone on top ends the expression when it is all there
+    // is, and otherwise waits under the operator, as on arrival.
+    if (n >= 1 && stack.Codes[n - 1] == kNumberCode && NumberStandsAlone(stack, n - 1)) {
+      if (token.code == kEndCode) {
+        if (n == 1) {
+          stack.Count = 0;
+          return stack.Values[0];
+        }
+      } else {
+        stack.Push(token.code, token.value, token.start);
+        return 0;
+      }
+    }
   }
   return ReduceWith(stack, token, error);
 }
