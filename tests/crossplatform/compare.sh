@@ -3,22 +3,27 @@
 # format texts, evaluated by each build's driver (natively, under qemu or
 # under node), and the outputs compared byte for byte. Any difference fails.
 #
-#     tests/crossplatform/compare.sh [-n COUNT] BUILD_DIR BUILD_DIR...
+#     tests/crossplatform/compare.sh [-n COUNT] [-s SEED] BUILD_DIR BUILD_DIR...
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 count=100000
+seed=""
 if [ "${1:-}" = "-n" ]; then
   count=$2
   shift 2
 fi
+if [ "${1:-}" = "-s" ]; then
+  seed=$2
+  shift 2
+fi
 if [ $# -lt 2 ]; then
-  echo "usage: $0 [-n COUNT] BUILD_DIR BUILD_DIR..." >&2
+  echo "usage: $0 [-n COUNT] [-s SEED] BUILD_DIR BUILD_DIR..." >&2
   exit 2
 fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-python3 "$here/generate_expressions.py" "$count" > "$work/cases.txt"
+python3 "$here/generate_expressions.py" "$count" $seed > "$work/cases.txt"
 echo "$(wc -l < "$work/cases.txt") expressions"
 
 reference=""

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Writes expressions with format texts for the cross-platform comparison.
 
-    generate_expressions.py [COUNT] > cases.txt
+    generate_expressions.py [COUNT [SEED]] > cases.txt
 
 Each line is a format text, a tab and an expression, as raw code page 932
-bytes. The seed is fixed: every run writes the same file. The mix aims at
+bytes. The seed is fixed unless given: every run writes the same file. The mix aims at
 where platforms could part: every keyword, numeric formats and patterns,
 full-width forms, every kind of error, values at the ends of the double
 range, sines near the 2^63 limit and powers that overflow.
@@ -172,7 +172,7 @@ def case(rng):
 
 def main():
     count = int(sys.argv[1]) if len(sys.argv) > 1 else 100000
-    rng = random.Random(SEED)
+    rng = random.Random(int(sys.argv[2]) if len(sys.argv) > 2 else SEED)
     out = sys.stdout.buffer
     # Every fixed case under every format first, then the random ones.
     for text in FIXED:
