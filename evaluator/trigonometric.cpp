@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "evaluator/circular_estimate.h"
 #include "evaluator/extended_constants.h"
 #include "evaluator/functions.h"
 #include "evaluator/primitives.h"
@@ -56,14 +57,20 @@ std::optional<double> StepsFromEstimate(double v) noexcept {
   return v < 0 ? -steps : steps;
 }
 
+// The estimate in doubles where it holds, else the one-word one.
+std::optional<double> Estimate(CircularFunction f, double x) noexcept {
+  if (const auto estimate = CircularEstimateOfDouble(f, x)) return estimate;
+  return CircularEstimate(f, Extended(x));
+}
+
 // Only the step count matters, so a cheap estimate settles it except near
 // the points where the count changes; there the correctly rounded primitive
 // decides.
-Extended RoundedToTenDecimals(CircularFunction f, Extended x) noexcept {
-  if (const auto estimate = CircularEstimate(f, x))
+Extended RoundedToTenDecimals(CircularFunction f, double x) noexcept {
+  if (const auto estimate = Estimate(f, x))
     if (const auto steps = StepsFromEstimate(*estimate))
       return FromSteps(*steps);
-  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, x)));
+  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, Extended(x))));
 }
 
 CircularFunction FunctionOf(std::uint8_t code) noexcept {
@@ -78,7 +85,7 @@ CircularFunction FunctionOf(std::uint8_t code) noexcept {
 
 Extended Trigonometric(std::uint8_t code, double x) noexcept {
   if (std::fabs(x) >= kTrigonometricRange) return constants::kNaN;
-  return RoundedToTenDecimals(FunctionOf(code), Extended(x));
+  return RoundedToTenDecimals(FunctionOf(code), x);
 }
 
 Extended TrigonometricCorrectlyRounded(std::uint8_t code, double x) noexcept {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <random>
 
+#include "evaluator/circular_estimate.h"
 #include "evaluator/functions.h"
 #include "evaluator/trig.h"
 #include "evaluator/trigonometric.h"
@@ -75,6 +76,35 @@ TEST(TrigTenDecimals, EstimateIsWithinItsErrorBound) {
           << Show(argument);
     }
   }
+}
+
+// The estimate in double arithmetic, on the same regions rounded to
+// doubles: the near multiples of π/2 among them test the reduction.
+TEST(TrigTenDecimals, DoubleEstimateIsWithinItsErrorBound) {
+  Arguments arguments(22);
+  Exact x, exact, error;
+  int estimated = 0;
+  int inRange = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const double argument = static_cast<double>(arguments.Circular(i));
+    const bool ordinary = std::fabs(argument) < 0x1p19 && std::fabs(argument) > 0x1p-1000;
+    for (const Function& f : kFunctions) {
+      const auto estimate = evaluator::CircularEstimateOfDouble(f.kind, argument);
+      inRange += ordinary;
+      if (!estimate) continue;
+      ++estimated;
+      mpfr_set_d(x.get(), argument, MPFR_RNDN);
+      f.exact(exact.get(), x.get(), MPFR_RNDN);
+      mpfr_sub_d(error.get(), exact.get(), *estimate, MPFR_RNDN);
+      mpfr_div(error.get(), error.get(), exact.get(), MPFR_RNDN);
+      EXPECT_LE(std::fabs(mpfr_get_d(error.get(), MPFR_RNDN)),
+                evaluator::kCircularDoubleEstimateError)
+          << int(f.code) << "(" << std::hexfloat << argument << ")";
+    }
+  }
+  // Only arguments within 2^-30 of a multiple of π/2 are left out; a
+  // quarter of the regions aim at those.
+  EXPECT_GT(estimated, inRange * 3 / 4);
 }
 
 // The doubles nearest the arguments whose function value is a halfway
