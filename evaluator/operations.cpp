@@ -7,6 +7,7 @@
 #include "evaluator/functions.h"
 #include "evaluator/primitives.h"
 #include "evaluator/rounded_once.h"
+#include "evaluator/trigonometric.h"
 #include "interface/call_state.h"
 
 namespace evaluator {
@@ -40,7 +41,7 @@ Extended RaisePower(double base, double exponent) noexcept {
 #if !defined(EVALO_EXTENDED_HARDWARE)
 namespace {
 
-// The arithmetic whose rounded result double arithmetic can usually give
+// The operations whose rounded result double arithmetic can usually give
 // directly; nothing where the extended step must decide. (On the x87 an
 // extended + − × ÷ is one instruction, cheaper than the error terms.)
 std::optional<double> RoundedInDoubles(double left, std::uint8_t code, double right) noexcept {
@@ -52,6 +53,9 @@ std::optional<double> RoundedInDoubles(double left, std::uint8_t code, double ri
     // Also settled inside ApplyFunction, but here without a round trip
     // through the integer extended format.
     case function_code::kSquareRoot: return rounded_once::SquareRootByPower(right);
+    case function_code::kSine:
+    case function_code::kCosine:
+    case function_code::kTangent: return TrigonometricRoundedToDouble(code, right);
     default: return std::nullopt;
   }
 }

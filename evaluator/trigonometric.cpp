@@ -8,6 +8,7 @@
 #include "evaluator/functions.h"
 #include "evaluator/primitives.h"
 #include "evaluator/round_half_away.h"
+#include "evaluator/rounded_once.h"
 #include "evaluator/trig.h"
 
 namespace evaluator {
@@ -15,6 +16,9 @@ namespace {
 
 // The primitives reduce their argument only below 2^63.
 constexpr double kTrigonometricRange = 0x1p63;
+
+// Steps of 10^-10 per unit: the double behind constants::kTenDecimalsScale.
+constexpr double kStepsPerUnit = 1e10;
 
 // The whole number of 10^-10 steps a raw result rounds to: the raw value
 // rounded to a double r, r·10^10 rounded to a double, then to a whole
@@ -47,7 +51,7 @@ Extended CorrectlyRounded(CircularFunction f, Extended x) noexcept {
 // zero) is v's, since the error is far below 1.
 std::optional<double> StepsFromEstimate(double v) noexcept {
   static_assert(kCircularEstimateError <= 0x1p-43);
-  const double w = (v < 0 ? -v : v) * 1e10;
+  const double w = (v < 0 ? -v : v) * kStepsPerUnit;
   if (!(w < 0x1p51)) return std::nullopt;
   const double whole = static_cast<double>(static_cast<std::int64_t>(w));
   const double fraction = w - whole;  // exact below 2^52
@@ -63,13 +67,17 @@ std::optional<double> Estimate(CircularFunction f, double x) noexcept {
   return CircularEstimate(f, Extended(x));
 }
 
-// Only the step count matters, so a cheap estimate settles it except near
-// the points where the count changes; there the correctly rounded primitive
-// decides.
+// The step count where a cheap estimate settles it: everywhere but near
+// the points where the count changes.
+std::optional<double> SettledSteps(CircularFunction f, double x) noexcept {
+  if (const auto estimate = Estimate(f, x)) return StepsFromEstimate(*estimate);
+  return std::nullopt;
+}
+
+// Where the estimate leaves the count open, the correctly rounded
+// primitive decides.
 Extended RoundedToTenDecimals(CircularFunction f, double x) noexcept {
-  if (const auto estimate = Estimate(f, x))
-    if (const auto steps = StepsFromEstimate(*estimate))
-      return FromSteps(*steps);
+  if (const auto steps = SettledSteps(f, x)) return FromSteps(*steps);
   return FromSteps(TenDecimalSteps(CorrectlyRounded(f, Extended(x))));
 }
 
@@ -86,6 +94,14 @@ CircularFunction FunctionOf(std::uint8_t code) noexcept {
 Extended Trigonometric(std::uint8_t code, double x) noexcept {
   if (std::fabs(x) >= kTrigonometricRange) return constants::kNaN;
   return RoundedToTenDecimals(FunctionOf(code), x);
+}
+
+std::optional<double> TrigonometricRoundedToDouble(std::uint8_t code, double x) noexcept {
+  if (std::fabs(x) >= kTrigonometricRange) return std::nullopt;
+  const auto steps = SettledSteps(FunctionOf(code), x);
+  if (!steps) return std::nullopt;
+  if (const auto quotient = rounded_once::Quotient(*steps, kStepsPerUnit)) return quotient;
+  return static_cast<double>(FromSteps(*steps));
 }
 
 Extended TrigonometricCorrectlyRounded(std::uint8_t code, double x) noexcept {
