@@ -90,7 +90,13 @@ Extended InverseHyperbolicTangent(Extended x) noexcept {
 
 // The logarithm of the exponential base, not ln(e) = 1: that is what makes
 // LN(EXP(1)) exactly 1.
-Extended NaturalLogByBase(Extended x) noexcept { return Log2(x) / Log2(Extended(kExponentialBase)); }
+Extended NaturalLogByBase(Extended x) noexcept { return Log2(x) / k::kLog2OfExponentialBase; }
+
+// The power operation with the exponential base, its logarithm known.
+Extended Exponential(double x) noexcept {
+  if (const auto product = RaiseByProducts(kExponentialBase, x)) return *product;
+  return Exp2(Extended(x) * k::kLog2OfExponentialBase);
+}
 
 Extended Degree(Extended x) noexcept { return (x / k::kPi) * k::k180; }
 
@@ -126,7 +132,7 @@ Extended ApplyFunction(std::uint8_t code, double x) noexcept {
     case function_code::kInverseHyperbolicCosine: return InverseHyperbolicCosine(e);
     case function_code::kInverseHyperbolicTangent: return InverseHyperbolicTangent(e);
     case function_code::kSquareRoot: return SquareRoot(x);
-    case function_code::kExponential: return RaisePower(kExponentialBase, x);
+    case function_code::kExponential: return Exponential(x);
     // log2 of 0 is −inf and of a negative number NaN: both are the fault.
     case function_code::kLog10: return Log10Product(e);
     case function_code::kNaturalLog: return NaturalLogByBase(e);

@@ -12,27 +12,30 @@
 
 namespace evaluator {
 
-Extended RaisePower(double base, double exponent) noexcept {
+std::optional<Extended> RaiseByProducts(double base, double exponent) noexcept {
   if (exponent == 0) return constants::kOne;
   if (base == 0 && exponent > 0) return Extended(0.0);
-  if (exponent == std::trunc(exponent) && std::fabs(exponent) <= 2147483647.0) {
-    const auto n = static_cast<std::int64_t>(exponent);
-    std::uint64_t bits = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
-    Extended product = constants::kOne;
-    Extended square(base);
-    // Lowest bit first; square only while bits remain, so no needless
-    // overflow after the last one.
-    for (;;) {
-      if (bits & 1) product = product * square;
-      bits >>= 1;
-      if (bits == 0) break;
-      square = square * square;
-    }
-    if (n > 0) return product;
-    // An overflowed product stays a fault: its reciprocal would hide it.
-    if (!IsFinite(product)) return product;
-    return constants::kOne / product;  // 0 to a negative power: infinity, a fault
+  if (exponent != std::trunc(exponent) || std::fabs(exponent) > 2147483647.0) return std::nullopt;
+  const auto n = static_cast<std::int64_t>(exponent);
+  std::uint64_t bits = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
+  Extended product = constants::kOne;
+  Extended square(base);
+  // Lowest bit first; square only while bits remain, so no needless
+  // overflow after the last one.
+  for (;;) {
+    if (bits & 1) product = product * square;
+    bits >>= 1;
+    if (bits == 0) break;
+    square = square * square;
   }
+  if (n > 0) return product;
+  // An overflowed product stays a fault: its reciprocal would hide it.
+  if (!IsFinite(product)) return product;
+  return constants::kOne / product;  // 0 to a negative power: infinity, a fault
+}
+
+Extended RaisePower(double base, double exponent) noexcept {
+  if (const auto product = RaiseByProducts(base, exponent)) return *product;
   // A negative base gives a NaN, a zero base with a negative exponent an
   // infinity: both faults.
   return Exp2(Extended(exponent) * Log2(Extended(base)));
@@ -50,6 +53,11 @@ std::optional<double> RoundedInDoubles(double left, std::uint8_t code, double ri
     case '-': return rounded_once::Sum(left, -right);
     case '*': return rounded_once::Product(left, right);
     case '/': return rounded_once::Quotient(left, right);
+    // x² and 1/x by products are one rounding to extended, as × and ÷.
+    case '^':
+      if (right == 2) return rounded_once::Product(left, left);
+      if (right == -1) return rounded_once::Quotient(1, left);
+      return std::nullopt;
     // Also settled inside ApplyFunction, but here without a round trip
     // through the integer extended format.
     case function_code::kSquareRoot: return rounded_once::SquareRootByPower(right);

@@ -156,6 +156,31 @@ TEST(RoundedOnce, RandomOperandsOfEveryRange) {
   }
 }
 
+// Squares and reciprocals through the operation as a whole, whichever way
+// the build takes them: the power operation's extended value, rounded.
+TEST(RoundedOnce, SquaresAndReciprocalsAsThePowerGivesThem) {
+  std::mt19937_64 random(3);
+  std::uniform_int_distribution<int> exponent(-1080, 1030);
+  std::vector<double> bases = {0.0, -0.0, 1.0, -1.5, 0x1p-537, 0x1p511, 0x1p512, 1e-310};
+  for (int i = 0; i < 20000; ++i) {
+    const double x = RandomNear(random, i % 2 ? exponent(random) % 60 : exponent(random));
+    bases.push_back(random() & 1 ? -x : x);
+  }
+  for (const double base : bases) {
+    for (const double power : {2.0, -1.0}) {
+      std::int32_t errorCode = 0;
+      const double got = ApplyOperation(base, '^', power, errorCode);
+      const double want = static_cast<double>(RaisePower(base, power));
+      if (!std::isfinite(want)) {
+        EXPECT_NE(errorCode, 0) << std::hexfloat << base << "^" << power;
+        continue;
+      }
+      EXPECT_EQ(errorCode, 0);
+      EXPECT_EQ(BitsOf(got), BitsOf(want)) << std::hexfloat << base << "^" << power;
+    }
+  }
+}
+
 // Sums s ± (j + 1/2) units, nudged by a few 2^-14 units: on both sides of
 // the midpoints, in every binade, from larger and smaller operands.
 TEST(RoundedOnce, SumsNextToMidpoints) {
