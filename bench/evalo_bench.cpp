@@ -87,6 +87,12 @@ void EvaloValue(benchmark::State& state, const Workload* w) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * w->expression.size()));
 }
 
+// The fixed cost of a call: the empty text, which is the Syntax error.
+void EvaloEmpty(benchmark::State& state) {
+  format("");
+  for (auto _ : state) benchmark::DoNotOptimize(evalo(""));
+}
+
 void EvaloText(benchmark::State& state, const char* formatText) {
   format(formatText);
   const char* text = "(1+2)*3.5-4/2";
@@ -183,6 +189,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
       else
         std::printf(" %12s %8s\n", "-", "-");
     }
+    // Nesting: the cost of each further level, from the shallowest and
+    // deepest runs of the depth series.
+    const double shallow = Lookup("evalo/depth10");
+    const double deep = Lookup("evalo/depth252");
+    if (shallow > 0 && deep > 0) std::printf("\nns per nesting level (10 to 252): %.2f\n", (deep - shallow) / 242);
+    if (const double empty = Lookup("evalo/empty"); empty > 0) std::printf("evalo(\"\"): %.1f ns\n", empty);
+    if (const double text = Lookup("evalos/empty_format"), value = Lookup("evalo/typical"), digits = Lookup("floor/to_chars");
+        text > 0 && value > 0)
+      std::printf("evalos - evalo on typical: %.1f ns (to_chars of 15 digits: %.1f ns)\n", text - value, digits);
   }
 
  private:
@@ -203,6 +218,7 @@ int main(int argc, char** argv) {
     if (!w.muparser.empty()) benchmark::RegisterBenchmark(("muparser/" + w.name).c_str(), Muparser, &w);
 #endif
   }
+  benchmark::RegisterBenchmark("evalo/empty", EvaloEmpty);
   benchmark::RegisterBenchmark("evalos/empty_format", EvaloText, "");
   benchmark::RegisterBenchmark("evalos/format_5.2", EvaloText, "5.2");
   benchmark::RegisterBenchmark("evalos/pattern_%8.3f", EvaloText, "%8.3f");
