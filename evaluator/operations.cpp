@@ -44,28 +44,43 @@ Extended RaisePower(double base, double exponent) noexcept {
 #if !defined(EVALO_EXTENDED_HARDWARE)
 namespace {
 
+// x² and 1/x by products are one rounding to extended, as × and ÷.
+std::optional<double> PowerInDoubles(double base, double exponent) noexcept {
+  if (exponent == 2) return rounded_once::Product(base, base);
+  if (exponent == -1) return rounded_once::Quotient(1, base);
+  return std::nullopt;
+}
+
+// SQRT is also settled inside ApplyFunction, but here without a round trip
+// through the integer extended format.
+std::optional<double> FunctionInDoubles(std::uint8_t code, double x) noexcept {
+  switch (code) {
+    case function_code::kSquareRoot: return rounded_once::SquareRootByPower(x);
+    case function_code::kSine:
+    case function_code::kCosine:
+    case function_code::kTangent: return TrigonometricRoundedToDouble(code, x);
+    default: return std::nullopt;
+  }
+}
+
 // The operations whose rounded result double arithmetic can usually give
 // directly; nothing where the extended step must decide. (On the x87 an
 // extended + − × ÷ is one instruction, cheaper than the error terms.)
-std::optional<double> RoundedInDoubles(double left, std::uint8_t code, double right) noexcept {
+// The result goes out through a reference: an optional that several
+// branches fill is copied through memory.
+bool RoundedInDoubles(double left, std::uint8_t code, double right, double& rounded) noexcept {
+  std::optional<double> result;
   switch (code) {
-    case '+': return rounded_once::Sum(left, right);
-    case '-': return rounded_once::Sum(left, -right);
-    case '*': return rounded_once::Product(left, right);
-    case '/': return rounded_once::Quotient(left, right);
-    // x² and 1/x by products are one rounding to extended, as × and ÷.
-    case '^':
-      if (right == 2) return rounded_once::Product(left, left);
-      if (right == -1) return rounded_once::Quotient(1, left);
-      return std::nullopt;
-    // Also settled inside ApplyFunction, but here without a round trip
-    // through the integer extended format.
-    case function_code::kSquareRoot: return rounded_once::SquareRootByPower(right);
-    case function_code::kSine:
-    case function_code::kCosine:
-    case function_code::kTangent: return TrigonometricRoundedToDouble(code, right);
-    default: return std::nullopt;
+    case '+': result = rounded_once::Sum(left, right); break;
+    case '-': result = rounded_once::Sum(left, -right); break;
+    case '*': result = rounded_once::Product(left, right); break;
+    case '/': result = rounded_once::Quotient(left, right); break;
+    case '^': result = PowerInDoubles(left, right); break;
+    default: result = FunctionInDoubles(code, right); break;
   }
+  if (!result) return false;
+  rounded = *result;
+  return true;
 }
 
 }  // namespace
@@ -73,7 +88,7 @@ std::optional<double> RoundedInDoubles(double left, std::uint8_t code, double ri
 
 double ApplyOperation(double left, std::uint8_t code, double right, std::int32_t& errorCode) noexcept {
 #if !defined(EVALO_EXTENDED_HARDWARE)
-  if (const auto rounded = RoundedInDoubles(left, code, right)) return *rounded;
+  if (double rounded; RoundedInDoubles(left, code, right, rounded)) return rounded;
 #endif
   const Extended x(left);
   const Extended y(right);
