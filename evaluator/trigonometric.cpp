@@ -61,16 +61,12 @@ std::optional<double> StepsFromEstimate(double v) noexcept {
   return v < 0 ? -steps : steps;
 }
 
-// The estimate in doubles where it holds, else the one-word one.
-std::optional<double> Estimate(CircularFunction f, double x) noexcept {
-  if (const auto estimate = CircularEstimateOfDouble(f, x)) return estimate;
-  return CircularEstimate(f, Extended(x));
-}
-
 // The step count where a cheap estimate settles it: everywhere but near
-// the points where the count changes.
+// the points where the count changes. The estimate in doubles where it
+// holds, else the one-word one.
 std::optional<double> SettledSteps(CircularFunction f, double x) noexcept {
-  if (const auto estimate = Estimate(f, x)) return StepsFromEstimate(*estimate);
+  if (const auto estimate = CircularEstimateOfDouble(f, x)) return StepsFromEstimate(*estimate);
+  if (const auto estimate = CircularEstimate(f, Extended(x))) return StepsFromEstimate(*estimate);
   return std::nullopt;
 }
 
