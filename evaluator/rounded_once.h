@@ -17,7 +17,7 @@
 // when |z − m| is at most half a 64-bit unit of m: 2^-12 of a double unit
 // u of s. With s not a power of two the midpoints next to z lie at s ± u/2,
 // so |z − s| < u/2 − u/2^12 settles it; for a power of two the one below
-// lies at s − u/4, and halving the bound covers both sides. The tests
+// lies at s − u/4, and halving the bound covers both sides. The checks
 // below ask for |error| < (u/2)·(1 − 2^-10), which also absorbs an error
 // that is known only to a relative 2^-50.
 //
@@ -141,7 +141,7 @@ inline std::optional<double> Quotient(double a, double b) noexcept {
 // to extended: the square root as the power operation computes it, each
 // step correctly rounded.
 //
-// With ℓ = log2(x) and |ℓ| ≤ k + 1 for x in [2^k, 2^(k+1)): |L − ℓ| ≤
+// With ℓ = log2(x) and |ℓ| ≤ |k| + 1 for x in [2^k, 2^(k+1)): |L − ℓ| ≤
 // 2^-64·|ℓ|, so 2^(L/2) = √x·2^η with |η| ≤ 2^-65·|ℓ|, a relative change
 // below 0.7·|η|; the rounding of the power adds 2^-64. The composite lies
 // within √x·(|k| + 4)·2^-65 of √x, which the bound below doubles. If
