@@ -99,14 +99,14 @@ double ApplyOperation(double left, std::uint8_t code, double right, std::int32_t
 #if !defined(EVALO_EXTENDED_HARDWARE)
   if (double rounded; RoundedInDoubles(left, code, right, rounded)) return rounded;
 #endif
-  const Extended x(left);
-  const Extended y(right);
+  // The operands become extended values only where the arithmetic needs
+  // them: without the x87 that conversion is not free.
   Extended result;
   switch (code) {
-    case '+': result = x + y; break;
-    case '-': result = x - y; break;
-    case '*': result = x * y; break;
-    case '/': result = x / y; break;  // a zero divisor gives inf or NaN
+    case '+': result = Extended(left) + Extended(right); break;
+    case '-': result = Extended(left) - Extended(right); break;
+    case '*': result = Extended(left) * Extended(right); break;
+    case '/': result = Extended(left) / Extended(right); break;  // a zero divisor gives inf or NaN
     case '^': result = RaisePower(left, right); break;
     default: result = ApplyFunction(code, right); break;
   }
