@@ -8,7 +8,7 @@
 #include "evaluator/primitives.h"
 #include "evaluator/rounded_once.h"
 #include "evaluator/trigonometric.h"
-#include "interface/call_state.h"
+#include "evaluator/outcome.h"
 
 namespace evaluator {
 
@@ -114,7 +114,7 @@ double ApplyOperation(double left, std::uint8_t code, double right, std::int32_t
   // test covers it and the results beyond the double range alike.
   const double rounded = static_cast<double>(result);
   if (!std::isfinite(rounded)) {
-    errorCode = interface::error_code::kMath;
+    errorCode = error_code::kMath;
     return 0;
   }
   return rounded;
