@@ -5,10 +5,10 @@
 
 #include "evaluator/extended_constants.h"
 #include "evaluator/functions.h"
+#include "evaluator/outcome.h"
 #include "evaluator/primitives.h"
 #include "evaluator/rounded_once.h"
 #include "evaluator/trigonometric.h"
-#include "evaluator/outcome.h"
 
 namespace evaluator {
 
