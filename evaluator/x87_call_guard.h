@@ -80,11 +80,18 @@ inline constexpr std::uint16_t kFlags = 0x003F;
   if (g.hostControl != kCallControl) asm volatile("fldcw %0" ::"m"(g.hostControl) : "memory");
 }
 
-inline void Open() noexcept { guard.phase = Phase::kUntouched; }
+// Open returns the state it replaces and Close puts it back, so that a call
+// made inside another on the same thread (from a signal handler, on a
+// context of its own) leaves the outer call's guard as it found it.
+inline GuardState Open() noexcept {
+  const GuardState outer = guard;
+  guard.phase = Phase::kUntouched;
+  return outer;
+}
 
-inline void Close() noexcept {
+inline void Close(const GuardState& outer) noexcept {
   if (guard.phase == Phase::kEngaged) Disengage();
-  guard.phase = Phase::kOutsideCall;
+  guard = outer;
 }
 
 }  // namespace evaluator::x87

@@ -36,18 +36,21 @@ class FloatingPointScope {
       asm volatile("ldmxcsr %0" ::"m"(callControl) : "memory");
     }
 #if defined(EVALO_X87_CALL_GUARD)
-    evaluator::x87::Open();
+    outerX87_ = evaluator::x87::Open();
 #endif
   }
 
   void Leave() noexcept {
 #if defined(EVALO_X87_CALL_GUARD)
-    evaluator::x87::Close();
+    evaluator::x87::Close(outerX87_);
 #endif
     asm volatile("ldmxcsr %0" ::"m"(sseControl_) : "memory");
   }
 
   std::uint32_t sseControl_ = 0;
+#if defined(EVALO_X87_CALL_GUARD)
+  evaluator::x87::GuardState outerX87_;
+#endif
 #elif defined(__aarch64__)
   // FPCR all zero: round to nearest, no flush-to-zero (FZ, FZ16), IEEE NaN
   // propagation (DN clear), every trap disabled. It is what Linux starts a
