@@ -29,6 +29,10 @@ inline constexpr Extended kLog10Of2 = Extended::FromBits(0x3FFD, 0x9A209A84FBCFF
 // ln(2) rounded to extended, the correctly rounded logarithm of 2.
 inline constexpr Extended kLnOf2 = Extended::FromBits(0x3FFE, 0xB17217F7D1CF79AC);
 
+// log2 of the exponential base (the double nearest 2.71828182845905), as
+// the logarithm primitive gives it: 0xB.8AA3B295C184B61p-3.
+inline constexpr Extended kLog2OfExponentialBase = Extended::FromBits(0x3FFF, 0xB8AA3B295C184B61);
+
 // 0.1 rounded to extended: the tenth by which the rounding scales shrink.
 inline constexpr Extended kTenth = Extended::FromBits(0x3FFB, 0xCCCCCCCCCCCCCCCD);
 

@@ -8,6 +8,7 @@
 #include "evaluator/operations.h"
 #include "evaluator/primitives.h"
 #include "evaluator/round_half_away.h"
+#include "evaluator/rounded_once.h"
 #include "evaluator/token.h"
 #include "evaluator/trigonometric.h"
 
@@ -89,11 +90,24 @@ Extended InverseHyperbolicTangent(Extended x) noexcept {
 
 // The logarithm of the exponential base, not ln(e) = 1: that is what makes
 // LN(EXP(1)) exactly 1.
-Extended NaturalLogByBase(Extended x) noexcept { return Log2(x) / Log2(Extended(kExponentialBase)); }
+Extended NaturalLogByBase(Extended x) noexcept { return Log2(x) / k::kLog2OfExponentialBase; }
+
+// The power operation with the exponential base, its logarithm known.
+Extended Exponential(double x) noexcept {
+  if (const auto product = RaiseByProducts(kExponentialBase, x)) return *product;
+  return Exp2(Extended(x) * k::kLog2OfExponentialBase);
+}
 
 Extended Degree(Extended x) noexcept { return (x / k::kPi) * k::k180; }
 
 Extended Radian(Extended x) noexcept { return k::kPi * (x * k::kOne180th); }
+
+// x to the power 0.5, as the power operation computes it; usually settled
+// by the double square root, already rounded to the double it rounds to.
+Extended SquareRoot(double x) noexcept {
+  if (const auto y = rounded_once::SquareRootByPower(x)) return Extended(*y);
+  return RaisePower(x, 0.5);
+}
 
 // FRAC keeps the sign of x: the whole part is truncated toward zero.
 double Frac(double x) noexcept {
@@ -117,8 +131,8 @@ Extended ApplyFunction(std::uint8_t code, double x) noexcept {
     case function_code::kInverseHyperbolicSine: return InverseHyperbolicSine(e);
     case function_code::kInverseHyperbolicCosine: return InverseHyperbolicCosine(e);
     case function_code::kInverseHyperbolicTangent: return InverseHyperbolicTangent(e);
-    case function_code::kSquareRoot: return RaisePower(x, 0.5);
-    case function_code::kExponential: return RaisePower(kExponentialBase, x);
+    case function_code::kSquareRoot: return SquareRoot(x);
+    case function_code::kExponential: return Exponential(x);
     // log2 of 0 is −inf and of a negative number NaN: both are the fault.
     case function_code::kLog10: return Log10Product(e);
     case function_code::kNaturalLog: return NaturalLogByBase(e);

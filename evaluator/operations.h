@@ -1,10 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "evaluator/extended.h"
 
 namespace evaluator {
+
+// The power where products give it: a zero exponent, a zero base with a
+// positive exponent, a whole exponent up to 2^31 − 1 in magnitude
+// (repeated squaring). Nothing for the others.
+std::optional<Extended> RaiseByProducts(double base, double exponent) noexcept;
 
 // The power operation in extended precision. The result may be an infinity
 // or a NaN; callers judge that as a fault.

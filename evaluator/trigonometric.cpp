@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "evaluator/circular_estimate.h"
 #include "evaluator/extended_constants.h"
 #include "evaluator/functions.h"
 #include "evaluator/primitives.h"
 #include "evaluator/round_half_away.h"
+#include "evaluator/rounded_once.h"
 #include "evaluator/trig.h"
 
 namespace evaluator {
@@ -14,6 +16,9 @@ namespace {
 
 // The primitives reduce their argument only below 2^63.
 constexpr double kTrigonometricRange = 0x1p63;
+
+// Steps of 10^-10 per unit: the double behind constants::kTenDecimalsScale.
+constexpr double kStepsPerUnit = 1e10;
 
 // The whole number of 10^-10 steps a raw result rounds to: the raw value
 // rounded to a double r, r·10^10 rounded to a double, then to a whole
@@ -46,7 +51,7 @@ Extended CorrectlyRounded(CircularFunction f, Extended x) noexcept {
 // zero) is v's, since the error is far below 1.
 std::optional<double> StepsFromEstimate(double v) noexcept {
   static_assert(kCircularEstimateError <= 0x1p-43);
-  const double w = (v < 0 ? -v : v) * 1e10;
+  const double w = (v < 0 ? -v : v) * kStepsPerUnit;
   if (!(w < 0x1p51)) return std::nullopt;
   const double whole = static_cast<double>(static_cast<std::int64_t>(w));
   const double fraction = w - whole;  // exact below 2^52
@@ -56,14 +61,20 @@ std::optional<double> StepsFromEstimate(double v) noexcept {
   return v < 0 ? -steps : steps;
 }
 
-// Only the step count matters, so a cheap estimate settles it except near
-// the points where the count changes; there the correctly rounded primitive
-// decides.
-Extended RoundedToTenDecimals(CircularFunction f, Extended x) noexcept {
-  if (const auto estimate = CircularEstimate(f, x))
-    if (const auto steps = StepsFromEstimate(*estimate))
-      return FromSteps(*steps);
-  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, x)));
+// The step count where a cheap estimate settles it: everywhere but near
+// the points where the count changes. The estimate in doubles where it
+// holds, else the one-word one.
+std::optional<double> SettledSteps(CircularFunction f, double x) noexcept {
+  if (const auto estimate = CircularEstimateOfDouble(f, x)) return StepsFromEstimate(*estimate);
+  if (const auto estimate = CircularEstimate(f, Extended(x))) return StepsFromEstimate(*estimate);
+  return std::nullopt;
+}
+
+// Where the estimate leaves the count open, the correctly rounded
+// primitive decides.
+Extended RoundedToTenDecimals(CircularFunction f, double x) noexcept {
+  if (const auto steps = SettledSteps(f, x)) return FromSteps(*steps);
+  return FromSteps(TenDecimalSteps(CorrectlyRounded(f, Extended(x))));
 }
 
 CircularFunction FunctionOf(std::uint8_t code) noexcept {
@@ -78,7 +89,15 @@ CircularFunction FunctionOf(std::uint8_t code) noexcept {
 
 Extended Trigonometric(std::uint8_t code, double x) noexcept {
   if (std::fabs(x) >= kTrigonometricRange) return constants::kNaN;
-  return RoundedToTenDecimals(FunctionOf(code), Extended(x));
+  return RoundedToTenDecimals(FunctionOf(code), x);
+}
+
+std::optional<double> TrigonometricRoundedToDouble(std::uint8_t code, double x) noexcept {
+  if (std::fabs(x) >= kTrigonometricRange) return std::nullopt;
+  const auto steps = SettledSteps(FunctionOf(code), x);
+  if (!steps) return std::nullopt;
+  if (const auto quotient = rounded_once::Quotient(*steps, kStepsPerUnit)) return quotient;
+  return static_cast<double>(FromSteps(*steps));
 }
 
 Extended TrigonometricCorrectlyRounded(std::uint8_t code, double x) noexcept {

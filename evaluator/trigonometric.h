@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "evaluator/extended.h"
 
@@ -13,6 +14,10 @@ namespace evaluator {
 //   Trigonometric('S', 1.0)  -> 0.8414709848 (nearest extended)
 //   Trigonometric('T', -π)   -> -0
 Extended Trigonometric(std::uint8_t code, double x) noexcept;
+
+// The same rounded to a double, where the cheap estimate settles the step
+// count; nothing elsewhere, nor for the fault.
+std::optional<double> TrigonometricRoundedToDouble(std::uint8_t code, double x) noexcept;
 
 // The same through the correctly rounded primitive every time, without the
 // cheaper enclosure that usually settles the step: the reference the

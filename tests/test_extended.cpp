@@ -14,6 +14,7 @@
 #include "evaluator/extended.h"
 #include "evaluator/extended_constants.h"
 #include "evaluator/extended_soft.h"
+#include "evaluator/functions.h"
 #include "evaluator/primitives.h"
 
 #if defined(__x86_64__)
@@ -241,6 +242,13 @@ TEST(ExtendedClasses, TellFiniteInfiniteAndNaN) {
 TEST(ExtendedConstants, LnOf2IsTheLogarithmOf2) {
   EXPECT_TRUE(SameValue(ToBits(constants::kLnOf2), ToBits(NaturalLog(Extended(2.0)))));
   EXPECT_EQ(static_cast<double>(constants::kPi), 3.141592653589793);
+}
+
+// EXP and LN take the base's logarithm from the table instead of the
+// primitive: it must be the primitive's value.
+TEST(ExtendedConstants, Log2OfTheExponentialBaseIsThePrimitives) {
+  EXPECT_TRUE(SameValue(ToBits(constants::kLog2OfExponentialBase),
+                        ToBits(Log2(Extended(kExponentialBase)))));
 }
 
 #if defined(__x86_64__)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <random>
 
+#include "evaluator/circular_estimate.h"
 #include "evaluator/functions.h"
 #include "evaluator/trig.h"
 #include "evaluator/trigonometric.h"
@@ -53,6 +54,17 @@ bool SameDouble(Extended a, Extended b) {
   return SameBits(a, b);
 }
 
+// The double shortcut, where it answers, gives the reference rounded.
+::testing::AssertionResult ShortcutAgrees(std::uint8_t code, double x, Extended reference) {
+  const auto shortcut = evaluator::TrigonometricRoundedToDouble(code, x);
+  if (!shortcut) return ::testing::AssertionSuccess();
+  const double want = static_cast<double>(reference);
+  if (std::bit_cast<std::uint64_t>(*shortcut) == std::bit_cast<std::uint64_t>(want))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << int(code) << "(" << std::hexfloat << x << ") gives "
+                                       << *shortcut << ", want " << want;
+}
+
 TEST(TrigTenDecimals, EstimateIsWithinItsErrorBound) {
   Arguments arguments(21);
   Exact x, exact, error;
@@ -75,6 +87,35 @@ TEST(TrigTenDecimals, EstimateIsWithinItsErrorBound) {
           << Show(argument);
     }
   }
+}
+
+// The estimate in double arithmetic, on the same regions rounded to
+// doubles: the near multiples of π/2 among them test the reduction.
+TEST(TrigTenDecimals, DoubleEstimateIsWithinItsErrorBound) {
+  Arguments arguments(22);
+  Exact x, exact, error;
+  int estimated = 0;
+  int inRange = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const double argument = static_cast<double>(arguments.Circular(i));
+    const bool ordinary = std::fabs(argument) < 0x1p19 && std::fabs(argument) > 0x1p-1000;
+    for (const Function& f : kFunctions) {
+      const auto estimate = evaluator::CircularEstimateOfDouble(f.kind, argument);
+      inRange += ordinary;
+      if (!estimate) continue;
+      ++estimated;
+      mpfr_set_d(x.get(), argument, MPFR_RNDN);
+      f.exact(exact.get(), x.get(), MPFR_RNDN);
+      mpfr_sub_d(error.get(), exact.get(), *estimate, MPFR_RNDN);
+      mpfr_div(error.get(), error.get(), exact.get(), MPFR_RNDN);
+      EXPECT_LE(std::fabs(mpfr_get_d(error.get(), MPFR_RNDN)),
+                evaluator::kCircularDoubleEstimateError)
+          << int(f.code) << "(" << std::hexfloat << argument << ")";
+    }
+  }
+  // Only arguments within 2^-30 of a multiple of π/2 are left out; a
+  // quarter of the regions aim at those.
+  EXPECT_GT(estimated, inRange * 3 / 4);
 }
 
 // The doubles nearest the arguments whose function value is a halfway
@@ -111,6 +152,7 @@ TEST(TrigTenDecimals, EqualsTheCorrectlyRoundedPathAtHalfwayPoints) {
         EXPECT_TRUE(SameDouble(fast, reference))
             << int(f.code) << "(" << argument << ") " << Show(fast) << " vs "
             << Show(reference);
+        EXPECT_TRUE(ShortcutAgrees(f.code, argument, reference));
         const auto estimate =
             evaluator::CircularEstimate(f.kind, Extended(argument));
         mpfr_sub_d(distance.get(), halfway.get(), *estimate, MPFR_RNDN);
@@ -143,6 +185,7 @@ TEST(TrigTenDecimals, EqualsTheCorrectlyRoundedPathOnRandomArguments) {
       ASSERT_TRUE(SameDouble(fast, reference))
           << int(f.code) << "(" << x << ") " << Show(fast) << " vs "
           << Show(reference);
+      ASSERT_TRUE(ShortcutAgrees(f.code, x, reference));
     }
   }
 }
