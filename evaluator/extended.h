@@ -3,7 +3,10 @@
 #include <bit>
 #include <cstdint>
 
+#include <type_traits>
+
 #include "evaluator/extended_soft.h"
+#include "evaluator/x87_call_guard.h"
 
 // The x87 unit gives the 80-bit arithmetic at full speed; everywhere else
 // (and on x86-64 when the build asks for it, so that the portable code is
@@ -34,7 +37,7 @@ class Extended {
   // Every double is exactly an extended value.
   constexpr explicit Extended(double d) noexcept
 #if defined(EVALO_EXTENDED_HARDWARE)
-      : value_(d) {}
+      : value_(Loaded(d)) {}
 #else
   {
     const soft::Bits b = soft::FromDouble(d);
@@ -65,22 +68,23 @@ class Extended {
 
   // Rounded to nearest, ties to even, subnormals and overflow to infinity
   // included: the x87 store does exactly that.
-  constexpr explicit operator double() const noexcept { return static_cast<double>(value_); }
+  constexpr explicit operator double() const noexcept { return static_cast<double>(Ready(value_)); }
 
-  friend constexpr Extended operator+(Extended a, Extended b) noexcept { return Extended(a.value_ + b.value_); }
-  friend constexpr Extended operator-(Extended a, Extended b) noexcept { return Extended(a.value_ - b.value_); }
-  friend constexpr Extended operator*(Extended a, Extended b) noexcept { return Extended(a.value_ * b.value_); }
-  friend constexpr Extended operator/(Extended a, Extended b) noexcept { return Extended(a.value_ / b.value_); }
+  friend constexpr Extended operator+(Extended a, Extended b) noexcept { Ready(a, b); return Extended(a.value_ + b.value_); }
+  friend constexpr Extended operator-(Extended a, Extended b) noexcept { Ready(a, b); return Extended(a.value_ - b.value_); }
+  friend constexpr Extended operator*(Extended a, Extended b) noexcept { Ready(a, b); return Extended(a.value_ * b.value_); }
+  friend constexpr Extended operator/(Extended a, Extended b) noexcept { Ready(a, b); return Extended(a.value_ / b.value_); }
+  // Changing the sign rounds nothing and raises nothing.
   friend constexpr Extended operator-(Extended a) noexcept { return Extended(-a.value_); }
 
   // NaN compares false with everything, itself included; -0 == +0.
-  friend constexpr bool operator==(Extended a, Extended b) noexcept { return a.value_ == b.value_; }
-  friend constexpr bool operator<(Extended a, Extended b) noexcept { return a.value_ < b.value_; }
-  friend constexpr bool operator<=(Extended a, Extended b) noexcept { return a.value_ <= b.value_; }
-  friend constexpr bool operator>(Extended a, Extended b) noexcept { return a.value_ > b.value_; }
-  friend constexpr bool operator>=(Extended a, Extended b) noexcept { return a.value_ >= b.value_; }
+  friend constexpr bool operator==(Extended a, Extended b) noexcept { Ready(a, b); return a.value_ == b.value_; }
+  friend constexpr bool operator<(Extended a, Extended b) noexcept { Ready(a, b); return a.value_ < b.value_; }
+  friend constexpr bool operator<=(Extended a, Extended b) noexcept { Ready(a, b); return a.value_ <= b.value_; }
+  friend constexpr bool operator>(Extended a, Extended b) noexcept { Ready(a, b); return a.value_ > b.value_; }
+  friend constexpr bool operator>=(Extended a, Extended b) noexcept { Ready(a, b); return a.value_ >= b.value_; }
 
-  friend Extended Sqrt(Extended a) noexcept { return Extended(__builtin_sqrtl(a.value_)); }
+  friend Extended Sqrt(Extended a) noexcept { return Extended(__builtin_sqrtl(Ready(a.value_))); }
 #else
   constexpr std::uint16_t SignExponent() const noexcept { return signExponent_; }
   constexpr std::uint64_t Significand() const noexcept { return significand_; }
@@ -109,9 +113,11 @@ class Extended {
   friend constexpr bool operator!=(Extended a, Extended b) noexcept { return !(a == b); }
 
 #if defined(EVALO_EXTENDED_HARDWARE)
-  friend constexpr bool IsNaN(Extended a) noexcept { return __builtin_isnan(a.value_); }
-  friend constexpr bool IsInfinite(Extended a) noexcept { return __builtin_isinf(a.value_); }
-  friend constexpr bool IsFinite(Extended a) noexcept { return __builtin_isfinite(a.value_); }
+  // The classification may compare on the x87, which raises the invalid
+  // flag for a signalling NaN; the absolute value raises nothing.
+  friend constexpr bool IsNaN(Extended a) noexcept { return __builtin_isnan(Ready(a.value_)); }
+  friend constexpr bool IsInfinite(Extended a) noexcept { return __builtin_isinf(Ready(a.value_)); }
+  friend constexpr bool IsFinite(Extended a) noexcept { return __builtin_isfinite(Ready(a.value_)); }
   friend constexpr Extended Abs(Extended a) noexcept { return Extended(__builtin_fabsl(a.value_)); }
 #else
   friend constexpr bool IsNaN(Extended a) noexcept { return soft::IsNaN(a.bits()); }
@@ -132,6 +138,35 @@ class Extended {
   static_assert(sizeof(X87Image) == sizeof(long double));
 
   constexpr explicit Extended(long double v) noexcept : value_(v) {}
+
+  // Every x87 instruction that rounds or can raise a flag takes its operands
+  // from these, which engage the call's x87 guard first. The operands pass
+  // through an asm that reads the guard, so the instruction depends on the
+  // engaging and cannot be scheduled before it; loads and sign changes
+  // (which neither round nor raise) need no such care. Constant evaluation
+  // has no x87 to guard.
+  static constexpr long double Ready(long double v) noexcept {
+    if (!std::is_constant_evaluated()) {
+      x87::Ready();
+      asm volatile("" : "+t"(v) : "m"(x87::guard.phase));
+    }
+    return v;
+  }
+  static constexpr void Ready(Extended& a, Extended& b) noexcept {
+    if (!std::is_constant_evaluated()) {
+      x87::Ready();
+      asm volatile("" : "+t"(a.value_), "+u"(b.value_) : "m"(x87::guard.phase));
+    }
+  }
+  // Loading a double can raise the invalid (signalling NaN) and denormal
+  // flags, so it waits for the guard too.
+  static constexpr double Loaded(double d) noexcept {
+    if (!std::is_constant_evaluated()) {
+      x87::Ready();
+      asm volatile("" : "+m"(d) : "m"(x87::guard.phase));
+    }
+    return d;
+  }
 
   long double value_ = 0;
 #else

@@ -3,14 +3,16 @@
 #include <cfenv>
 #include <cstdint>
 
+#include "evaluator/x87_call_guard.h"
+
 namespace interface {
 
 // Runs a call with round-to-nearest, no flush-to-zero, a 64-bit significand
 // where the x87 has one, and every trap masked, whatever the host has set,
 // and hands the host's floating-point environment back as it was: control
-// registers, rounding mode and the raised flags. The usual host runs with
-// the default controls; then only the flags need restoring, which is far
-// cheaper than a full save.
+// registers, rounding mode and the raised flags. Only what the call can
+// change is saved and restored: the x87 only when the call reaches x87
+// arithmetic, the controls only when the host has others.
 class FloatingPointScope {
  public:
   FloatingPointScope() noexcept { Enter(); }
@@ -21,60 +23,34 @@ class FloatingPointScope {
 
  private:
 #if defined(__x86_64__)
-  static constexpr std::uint16_t kDefaultX87Control = 0x037F;  // extended, nearest, masked
-  static constexpr std::uint16_t kX87Flags = 0x003F;
   static constexpr std::uint32_t kDefaultSseControl = 0x1F80;  // nearest, masked, no FTZ/DAZ
   static constexpr std::uint32_t kSseFlags = 0x003F;
 
+  // MXCSR is read and written back whole: both are cheap, and SSE has no
+  // pending traps to order. The x87 is left to the arithmetic that uses it.
   void Enter() noexcept {
-    asm volatile("fnstcw %0" : "=m"(x87Control_));
-    asm volatile("fnstsw %0" : "=m"(x87Status_));
-    asm volatile("stmxcsr %0" : "=m"(sseControl_));
-    // Raised flags, the host's or the call's, change no result: only
-    // non-default controls need the full save.
-    fullRestore_ = x87Control_ != kDefaultX87Control || (sseControl_ & ~kSseFlags) != kDefaultSseControl;
-    if (fullRestore_) {
-      std::fegetenv(&saved_);
-      std::fesetenv(FE_DFL_ENV);
+    asm volatile("stmxcsr %0" : "=m"(sseControl_)::"memory");
+    // Raised flags change no result: only non-default controls are replaced.
+    if ((sseControl_ & ~kSseFlags) != kDefaultSseControl) [[unlikely]] {
+      static constexpr std::uint32_t callControl = kDefaultSseControl;
+      asm volatile("ldmxcsr %0" ::"m"(callControl) : "memory");
     }
+#if defined(EVALO_X87_CALL_GUARD)
+    outerX87_ = evaluator::x87::Open();
+#endif
   }
 
   void Leave() noexcept {
-    if (fullRestore_) {
-      std::fesetenv(&saved_);
-      return;
-    }
-    // The x87 flags are written back only when the call raised one the host
-    // had not: that is slow (it waits for the x87 unit). Reading MXCSR back
-    // to skip its write would cost more than the write.
-    std::uint16_t status;
-    asm volatile("fnstsw %0" : "=m"(status)::"memory");
-    if ((status & kX87Flags) != (x87Status_ & kX87Flags)) RestoreX87Flags();
+#if defined(EVALO_X87_CALL_GUARD)
+    evaluator::x87::Close(outerX87_);
+#endif
     asm volatile("ldmxcsr %0" ::"m"(sseControl_) : "memory");
   }
 
-  // Clearing is enough when the host had no flag raised, the usual case;
-  // otherwise the host's flags go back in through the x87 environment.
-  [[gnu::noinline]] void RestoreX87Flags() const noexcept {
-    if ((x87Status_ & kX87Flags) == 0) {
-      asm volatile("fnclex" ::: "memory");
-      return;
-    }
-    struct {
-      std::uint16_t control, unused1, status, unused2;
-      std::uint32_t rest[5];
-    } environment;
-    static_assert(sizeof environment == 28);
-    asm volatile("fnstenv %0" : "=m"(environment)::"memory");
-    environment.status = static_cast<std::uint16_t>((environment.status & ~kX87Flags) | (x87Status_ & kX87Flags));
-    asm volatile("fldenv %0" ::"m"(environment) : "memory");
-  }
-
-  std::uint16_t x87Control_ = 0;
-  std::uint16_t x87Status_ = 0;
   std::uint32_t sseControl_ = 0;
-  bool fullRestore_ = false;
-  std::fenv_t saved_;
+#if defined(EVALO_X87_CALL_GUARD)
+  evaluator::x87::GuardState outerX87_;
+#endif
 #elif defined(__aarch64__)
   // FPCR all zero: round to nearest, no flush-to-zero (FZ, FZ16), IEEE NaN
   // propagation (DN clear), every trap disabled. It is what Linux starts a

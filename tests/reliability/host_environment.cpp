@@ -44,6 +44,9 @@ constexpr const char* kExpressions[] = {
     "ROUND(1/3*1000)", "1E-310*1", "1E-300*1E-10", "0/-5", "-0",
     "1/0", "0/0", "LN0", "LN(-1)", "EXP710", "SQRT(-1)", "1E308*10", "1E308+1E308",
     "ASIN2", "ACOSH0.5", "ATANH1", "(-8)^0.5",
+    // Calls that may finish without any extended arithmetic: empty, a bare
+    // number, syntax and bracket errors.
+    "", "7", "1+", "(2", "2)", "1+2",
 };
 
 // Format texts that take each of the later paths: none, rounding, the

@@ -46,6 +46,11 @@ constexpr std::uint16_t kX87Upward = 0x0B7F;       // x87 rounding up, SSE untou
 constexpr std::uint32_t kMxcsrDefault = 0x1F80;
 constexpr std::uint32_t kMxcsrUpward = 0x5F80;     // SSE rounding up, x87 untouched
 constexpr std::uint32_t kMxcsrFlushDenormals = 0x9FC0;  // FTZ and DAZ
+// Both x87 controls away from the call's, for hosts that also have flags
+// raised: a call that reaches the x87 must set its own control word and
+// hand back the host's flags as well as its control word.
+constexpr std::uint16_t kX87SingleTowardZero = 0x0C7F;  // 24-bit significand, toward zero
+constexpr std::uint16_t kX87DoubleUpward = 0x0A7F;      // 53-bit significand, upward
 
 inline bool IsDefault(const HostState& s) {
   return s.x87Control == kX87Default && (s.mxcsr & ~0x3Fu) == kMxcsrDefault;
@@ -65,22 +70,6 @@ inline void SetX87Flags(std::uint16_t flags) {
   asm volatile("fnstenv %0" : "=m"(env));
   env.status = static_cast<std::uint16_t>((env.status & ~0x3F) | flags);
   asm volatile("fldenv %0" ::"m"(env));
-}
-
-// The settings only this architecture has.
-inline bool SetArchitectureMode(std::string_view mode) {
-  if (mode == "precision53") {
-    SetX87Control(kX87Double);
-  } else if (mode == "x87_upward") {
-    SetX87Control(kX87Upward);
-  } else if (mode == "sse_upward") {
-    SetMxcsr(kMxcsrUpward);
-  } else if (mode == "flush_denormals") {
-    SetMxcsr(kMxcsrFlushDenormals);
-  } else {
-    return false;
-  }
-  return true;
 }
 
 // Host flag sets for the flags mode: in x87 only (the library must restore
@@ -103,6 +92,29 @@ inline void RaiseFlags(const RaisedFlags& raised) {
 
 inline bool FlagsAre(const HostState& s, const RaisedFlags& raised) {
   return (s.x87Status & 0x3F) == raised.x87 && (s.mxcsr & 0x3F) == raised.sse;
+}
+
+// The settings only this architecture has.
+inline bool SetArchitectureMode(std::string_view mode) {
+  if (mode == "precision53") {
+    SetX87Control(kX87Double);
+  } else if (mode == "x87_upward") {
+    SetX87Control(kX87Upward);
+  } else if (mode == "sse_upward") {
+    SetMxcsr(kMxcsrUpward);
+  } else if (mode == "flush_denormals") {
+    SetMxcsr(kMxcsrFlushDenormals);
+  } else if (mode == "x87_single_towardzero_flags") {
+    SetX87Control(kX87SingleTowardZero);
+    RaiseFlags(kRaisedFlags[0]);
+    SetMxcsr(kMxcsrDefault | FE_INEXACT);
+  } else if (mode == "x87_double_upward_flags") {
+    SetX87Control(kX87DoubleUpward);
+    RaiseFlags(kRaisedFlags[3]);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 #elif defined(__aarch64__)
