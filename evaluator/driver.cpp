@@ -266,6 +266,8 @@ template <bool kCallerText>
   // is finished first.
   for (bool more = true; more && scan.error.code == kNone;) {
     const char* start = p;
+    // A long text goes to the copy at once, not after a scan to its end.
+    if (kCallerText && scan.OffsetOf(p) > kLongestCallerText) return kWorkingCopyNeeded;
     switch (ClassOf(*p)) {
       case ByteClass::kBlank: ++p; continue;
       case ByteClass::kOpenBracket: p = ScanOpenBrackets(scan, p); break;
