@@ -290,8 +290,6 @@ template <bool kCallerText>
     }
   }
 
-  if (kCallerText && scan.error.code == kNone && scan.OffsetOf(p) > kLongestCallerText) return kWorkingCopyNeeded;
-
   // The end token is pushed and reduced even after an error; a full stack
   // refuses it like any other token.
   const double value = PushAndReduce(scan.stack, {kEndCode, rank::kEnd, scan.OffsetOf(p)}, scan.error);

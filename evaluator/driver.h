@@ -15,7 +15,7 @@ inline constexpr std::int32_t kNeedsWorkingCopy = 0x7fff;
 // The same on the caller's text as it lies, read and never written, for the
 // usual text that normalizing would leave as it is: printable ASCII with no
 // "=", under 512 bytes. Scanning stops with kNeedsWorkingCopy at a word byte
-// outside printable ASCII, at an "=", or at the end of a longer text. An
+// outside printable ASCII, at an "=", or once past the 512th byte of a longer text. An
 // error raised before the scan reaches such a byte is returned as it is: it
 // is the text's own only if the whole text is such a usual text.
 Outcome EvaluateCallerText(const char* text) noexcept;

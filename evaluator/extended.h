@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstdint>
-
 #include <type_traits>
 
 #include "evaluator/extended_soft.h"
@@ -142,8 +141,8 @@ class Extended {
   // Every x87 instruction that rounds or can raise a flag takes its operands
   // from these, which engage the call's x87 guard first. The operands pass
   // through an asm that reads the guard, so the instruction depends on the
-  // engaging and cannot be scheduled before it; loads and sign changes
-  // (which neither round nor raise) need no such care. Constant evaluation
+  // engaging and cannot be scheduled before it; loads of extended constants
+  // and sign changes (which neither round nor raise) need no such care. Constant evaluation
   // has no x87 to guard.
   static constexpr long double Ready(long double v) noexcept {
     if (!std::is_constant_evaluated()) {

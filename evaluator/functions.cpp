@@ -8,7 +8,6 @@
 #include "evaluator/operations.h"
 #include "evaluator/primitives.h"
 #include "evaluator/round_half_away.h"
-#include "evaluator/rounded_once.h"
 #include "evaluator/token.h"
 #include "evaluator/trigonometric.h"
 
@@ -102,13 +101,6 @@ Extended Degree(Extended x) noexcept { return (x / k::kPi) * k::k180; }
 
 Extended Radian(Extended x) noexcept { return k::kPi * (x * k::kOne180th); }
 
-// x to the power 0.5, as the power operation computes it; usually settled
-// by the double square root, already rounded to the double it rounds to.
-Extended SquareRoot(double x) noexcept {
-  if (const auto y = rounded_once::SquareRootByPower(x)) return Extended(*y);
-  return RaisePower(x, 0.5);
-}
-
 // FRAC keeps the sign of x: the whole part is truncated toward zero.
 double Frac(double x) noexcept {
   return x >= 0 ? x - std::floor(x) : x - std::ceil(x);
@@ -131,7 +123,7 @@ Extended ApplyFunction(std::uint8_t code, double x) noexcept {
     case function_code::kInverseHyperbolicSine: return InverseHyperbolicSine(e);
     case function_code::kInverseHyperbolicCosine: return InverseHyperbolicCosine(e);
     case function_code::kInverseHyperbolicTangent: return InverseHyperbolicTangent(e);
-    case function_code::kSquareRoot: return SquareRoot(x);
+    case function_code::kSquareRoot: return RaisePower(x, 0.5);
     case function_code::kExponential: return Exponential(x);
     // log2 of 0 is −inf and of a negative number NaN: both are the fault.
     case function_code::kLog10: return Log10Product(e);

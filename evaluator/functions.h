@@ -39,8 +39,7 @@ inline constexpr std::uint8_t kRound = 'O';
 inline constexpr double kExponentialBase = 2.71828182845905;
 
 // Applies the function with this code to x in extended precision and returns
-// the result un-rounded, or already rounded to the double it rounds to where
-// that is cheaper (SQRT); the caller rounds it to a double once. A fault is
+// the result un-rounded; the caller rounds it to a double once. A fault is
 // signalled by a non-finite result, or by one beyond the double range
 // (ATANH(1) yields 1.1e4932): ApplyOperation turns either into the Math
 // error. An unknown code yields 0.

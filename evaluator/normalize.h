@@ -15,6 +15,9 @@ struct TextOptions {
 // The rest of Normalize, from the first byte that is not printable ASCII.
 void NormalizeFrom(char* text, std::size_t from, TextOptions options) noexcept;
 
+// Bytes 0x20 to 0x7F: the same in both encodings, kept as they are.
+inline bool IsPrintableAscii(char b) noexcept { return static_cast<unsigned char>(b - 0x20) < 0x60; }
+
 // Maps full-width brackets, signs, digits and Latin letters to ASCII and
 // tab, carriage return and line feed to blanks, in place, in one pass; with
 // look-alikes also "×" to "*", "÷" to "/", the long-vowel mark and the
@@ -27,7 +30,7 @@ void NormalizeFrom(char* text, std::size_t from, TextOptions options) noexcept;
 // The first `from` bytes are known to be printable ASCII.
 inline void Normalize(char* text, TextOptions options, std::size_t from = 0) noexcept {
   std::size_t i = from;
-  while (static_cast<unsigned char>(text[i] - 0x20) < 0x60) ++i;
+  while (IsPrintableAscii(text[i])) ++i;
   if (text[i] != '\0') NormalizeFrom(text, i, options);
 }
 

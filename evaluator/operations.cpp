@@ -59,8 +59,8 @@ std::optional<double> PowerInDoubles(double base, double exponent) noexcept {
   return std::nullopt;
 }
 
-// SQRT is also settled inside ApplyFunction, but here without a round trip
-// through the integer extended format.
+// SQRT, SIN, COS and TAN where double arithmetic settles them; ApplyFunction
+// is the path for the rest.
 std::optional<double> FunctionInDoubles(std::uint8_t code, double x) noexcept {
   switch (code) {
     case function_code::kSquareRoot: return rounded_once::SquareRootByPower(x);

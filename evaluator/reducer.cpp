@@ -23,8 +23,6 @@ bool IsFunctionLikeRank(std::uint8_t r) noexcept {
   return r >= kMarkerRank && r <= kTrigRank;
 }
 
-bool IsOpenBracket(std::uint8_t code) noexcept { return code == '(' || code == '[' || code == '{'; }
-
 // Every fold leaves its result at the index of its leftmost entry, whose
 // start is the start of everything folded: only a number's code and value
 // change there.
@@ -67,8 +65,6 @@ class Rules {
   }
 
  private:
-  std::uint8_t CodeAt(std::int32_t index) const noexcept { return index >= base_ ? stack_.Codes[index] : kEndCode; }
-
   // The rules stop: T0 goes on top.
   double Keep(const Token& top) noexcept {
     stack_.Codes[n_] = top.code;

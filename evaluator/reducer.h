@@ -31,15 +31,19 @@ double ReduceWith(TStack& stack, Token token, ErrorState& error) noexcept;
 // The same fold for the stack as it stands, its top entry as the token.
 double Reduce(TStack& stack, ErrorState& error) noexcept;
 
+inline bool IsOpenBracket(std::uint8_t code) noexcept { return code == '(' || code == '[' || code == '{'; }
+inline bool IsCloseBracket(std::uint8_t code) noexcept { return code == ')' || code == ']' || code == '}'; }
+inline bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
+  return (open == '(' && close == ')') || (open == '[' && close == ']') || (open == '{' && close == '}');
+}
+
 // True when the number at index stands at the bottom or just after an open
 // bracket, with no number below that bracket: no rule folds it with what
 // lies below, whatever arrives on top but an end token or a close bracket.
 // The first number of an expression or a group is such a number.
 inline bool NumberStandsAlone(const TStack& stack, std::int32_t index) noexcept {
   if (index == 0) return true;
-  const std::uint8_t below = stack.Codes[index - 1];
-  const bool open = below == '(' || below == '[' || below == '{';
-  return open && (index == 1 || stack.Codes[index - 2] != kNumberCode);
+  return IsOpenBracket(stack.Codes[index - 1]) && (index == 1 || stack.Codes[index - 2] != kNumberCode);
 }
 
 // ApplyOperation for the operator or function at index `at`, whose place
@@ -67,7 +71,7 @@ inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexc
     stack.Status = 1;  // refused: the driver reports the Stack error
     return Reduce(stack, error);
   }
-  const bool endOrClose = token.code == kEndCode || token.code == ')' || token.code == ']' || token.code == '}';
+  const bool endOrClose = token.code == kEndCode || IsCloseBracket(token.code);
   if (!endOrClose && (n == 0 || stack.Codes[n - 1] != kNumberCode || NumberStandsAlone(stack, n - 1))) {
     stack.Push(token.code, token.value, token.start);
     return 0;
@@ -101,10 +105,6 @@ inline double PushAndReduce(TStack& stack, Token token, ErrorState& error) noexc
     }
   }
   return ReduceWith(stack, token, error);
-}
-
-inline bool IsMatchingPair(std::uint8_t open, std::uint8_t close) noexcept {
-  return (open == '(' && close == ')') || (open == '[' && close == ']') || (open == '{' && close == '}');
 }
 
 // The place of the topmost operator, sign or function still waiting among

@@ -1,6 +1,5 @@
 #include "interface/call.h"
 
-#include <array>
 #include <cstring>
 
 #include "evaluator/driver.h"
@@ -78,19 +77,11 @@ double EvaluateWorkingCopy(CallState& state, const char* expression, char* text,
   return Finish(state, expression, verbatim, evaluator::EvaluateExpression(text));
 }
 
-// Printable ASCII other than "=": normalizing keeps such a byte as it is and
-// nothing is cut at it.
-constexpr std::array<bool, 256> BuildVerbatimBytes() {
-  std::array<bool, 256> verbatim{};
-  for (int b = 0x20; b < 0x80; ++b) verbatim[b] = b != '=';
-  return verbatim;
-}
-
-constexpr std::array<bool, 256> kVerbatimBytes = BuildVerbatimBytes();
-
+// The leading bytes that are their own working text: printable ASCII,
+// which normalizing keeps as it is, other than "=", where the text is cut.
 std::size_t VerbatimLength(const char* text) noexcept {
   std::size_t i = 0;
-  while (kVerbatimBytes[static_cast<unsigned char>(text[i])]) ++i;
+  while (evaluator::IsPrintableAscii(text[i]) && text[i] != '=') ++i;
   return i;
 }
 
